@@ -1,0 +1,7 @@
+// The Win32-shaped API of the platform layer: every service the framework and the
+// player call, with the published names, numbers and structures.
+#pragma once
+#include "platform/types.h"
+#include "platform/constants.h"
+#include "platform/kernel.h"
+#include "platform/resources.h"
