@@ -3,5 +3,10 @@
 #pragma once
 #include "platform/types.h"
 #include "platform/constants.h"
+#include "platform/clock.h"
 #include "platform/kernel.h"
 #include "platform/resources.h"
+#include "platform/user.h"
+#include "platform/gdi.h"
+#include "platform/commctrl.h"
+#include "platform/mci.h"

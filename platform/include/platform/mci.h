@@ -1,0 +1,4 @@
+// The media control interface: mciSendCommandA, mciGetErrorStringA and their
+// structures.
+#pragma once
+#include "platform/types.h"
