@@ -126,9 +126,20 @@ struct Image {
 
 Image Encode(const Pixmap& map, bool withMask) {
   int colours = 1 << map.bits;
-  if (static_cast<int>(map.palette.size()) > colours) {
+  if (!(withMask && map.bits == 1) && static_cast<int>(map.palette.size()) > colours) {
     throw Error(std::to_string(map.palette.size()) + " colours do not fit " + std::to_string(map.bits) + " bits");
   }
+  // A monochrome icon or cursor stores black and white only: transparent pixels are
+  // black with the mask set (the screen shows), inverted ones white with the mask set.
+  const bool monochromeMasked = withMask && map.bits == 1;
+  auto indexOf = [&](const Colour& c, int listed) {
+    if (!monochromeMasked) return listed;
+    if (c.transparent) return 0;
+    if (c.inverted) return 1;
+    if (c.red == 0 && c.green == 0 && c.blue == 0) return 0;
+    if (c.red == 0xFF && c.green == 0xFF && c.blue == 0xFF) return 1;
+    throw Error("a 1-bit icon or cursor has only black, white, transparent and inverted pixels");
+  };
   Image image;
   PutDword(image.header, 40);
   PutDword(image.header, static_cast<std::uint32_t>(map.width));
@@ -145,6 +156,7 @@ Image Encode(const Pixmap& map, bool withMask) {
   PutDword(image.header, 0);
   for (int i = 0; i < (withMask ? colours : static_cast<int>(map.palette.size())); ++i) {
     Colour c = i < static_cast<int>(map.palette.size()) ? map.palette[i] : Colour{};
+    if (monochromeMasked) c = i == 0 ? Colour{} : Colour{0xFF, 0xFF, 0xFF, false, false};
     image.header.push_back(c.transparent ? 0 : c.blue);
     image.header.push_back(c.transparent ? 0 : c.green);
     image.header.push_back(c.transparent ? 0 : c.red);
@@ -155,8 +167,9 @@ Image Encode(const Pixmap& map, bool withMask) {
   for (int y = 0; y < map.height; ++y) {
     int row = map.height - 1 - y;  // bottom-up
     for (int x = 0; x < map.width; ++x) {
-      int index = map.legend.at(map.rows[y][x]);
-      const Colour& c = map.palette[index];
+      int listed = map.legend.at(map.rows[y][x]);
+      const Colour& c = map.palette[listed];
+      int index = indexOf(c, listed);
       std::size_t bit = static_cast<std::size_t>(x * map.bits);
       std::uint8_t& byte = image.colour[row * stride + bit / 8];
       byte |= static_cast<std::uint8_t>(index << (8 - map.bits - bit % 8));

@@ -170,13 +170,13 @@ TEST(ResourceArt, EachCursorGroupNamesAnImageWithItsHotspotInThePicture) {
     EXPECT_EQ(Word(entry + 6), 32);
     EXPECT_EQ(Word(entry + 8), 64);  // colour image and mask
     int bits = Word(entry + 12);
-    EXPECT_EQ(bits, 4);
+    EXPECT_EQ(bits, 1);  // monochrome, as cursors are
     HRSRC imageResource = FindResourceA(nullptr, MAKEINTRESOURCEA(Word(entry + 18)), RT_CURSOR);
     ASSERT_NE(imageResource, nullptr);
     DWORD size = SizeofResource(nullptr, imageResource);
     EXPECT_EQ(size, Dword(entry + 14));
-    // hotspot, 40-byte header, 16 colours, 32 rows of 16 bytes, 32 mask rows of 4 bytes
-    ASSERT_EQ(size, 4u + 40u + 64u + 512u + 128u);
+    // hotspot, 40-byte header, 2 colours, 32 rows of 4 bytes, 32 mask rows of 4 bytes
+    ASSERT_EQ(size, 4u + 40u + 8u + 128u + 128u);
     const BYTE* image = Lock(imageResource);
     int hotX = Word(image);
     int hotY = Word(image + 2);
@@ -190,7 +190,7 @@ TEST(ResourceArt, EachCursorGroupNamesAnImageWithItsHotspotInThePicture) {
     dib.height = 32;
     dib.bits = bits;
     dib.table = header + 40;
-    dib.pixels = dib.table + 4 * 16;
+    dib.pixels = dib.table + 4 * 2;
     dib.mask = dib.pixels + dib.Stride() * 32;
     // What shows: opaque pixels and inverted ones (masked, but not black in the colour image).
     int left = 32, top = 32, right = -1, bottom = -1, opaque = 0, clear = 0;
