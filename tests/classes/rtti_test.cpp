@@ -69,7 +69,9 @@ TD_IMPLEMENT_CLASS(TGadget)
 void TGadget::Describe(Describer& d) {
   d.Property("Width", &TGadget::Width, &TGadget::SetWidth).Default(0);
   d.Property("Caption", &TGadget::Caption, &TGadget::SetCaption);
-  d.Property("Shape", &TGadget::Shape, &TGadget::SetShape).Default(shCircle).Stored(&TGadget::ShapeStored);
+  d.Property("Shape", &TGadget::Shape, &TGadget::SetShape)
+      .Default(shCircle)
+      .Stored(&TGadget::ShapeStored);
   d.IndexedProperty("Second", 1, &TGadget::Cell, &TGadget::SetCell);
   d.Property("Hidden", &TGadget::Hidden);
   d.Property("Offset", &TGadget::offset);

@@ -56,7 +56,8 @@ TEST(StringListSorted, RejectDuplicatesRaises) {
   list.SetSorted(true);
   list.SetDuplicates(RejectDuplicates);
   list.Add("abc");
-  EXPECT_EQ(MessageOf<EListError>([&] { list.Add("ABC"); }), "String list does not allow duplicates");
+  EXPECT_EQ(MessageOf<EListError>([&] { list.Add("ABC"); }),
+            "String list does not allow duplicates");
   EXPECT_EQ(list.Count(), 1);
 }
 
@@ -97,7 +98,8 @@ TEST(StringListSorted, SettingSortedSortsAndClearingKeepsOrder) {
   list.SetSorted(true);
   const Lines_t sorted = Lines(list);
   for (std::size_t i = 1; i < sorted.size(); ++i) {
-    EXPECT_LE(CompareLocaleNoCase(sorted[i - 1], sorted[i]), 0) << sorted[i - 1] << " " << sorted[i];
+    EXPECT_LE(CompareLocaleNoCase(sorted[i - 1], sorted[i]), 0)
+        << sorted[i - 1] << " " << sorted[i];
   }
   // The object travels with its string.
   bool found = false;
@@ -183,7 +185,7 @@ TEST(StringListEvents, EachChangeIsAnnouncedBeforeAndAfter) {
   EXPECT_EQ(counter.changing, 7);
   list.Sort();  // fewer than 2 entries: no events
   EXPECT_EQ(counter.changed, 7);
-  list.Text();  // reading changes nothing
+  list.Text();           // reading changes nothing
   list.SetText("x\ny");  // one bracket
   EXPECT_EQ(counter.changing, 8);
   EXPECT_EQ(counter.changed, 8);
