@@ -52,6 +52,18 @@ TTypeInfo MakeFloatType(std::string name, TFloatType floatType) {
 
 }  // namespace detail
 
+TTypeInfo MakeIntegerType(std::string name, TOrdType ordType) {
+  return detail::MakeOrdinalType(std::move(name), TTypeKind::Integer, ordType);
+}
+
+TTypeInfo MakeShortStringType(std::string name, int maxLength) {
+  TTypeInfo info;
+  info.Name = std::move(name);
+  info.Kind = TTypeKind::String;
+  info.MaxLength = maxLength;
+  return info;
+}
+
 namespace {
 
 constexpr std::size_t kMaxLookupName = 255;

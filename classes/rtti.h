@@ -139,6 +139,11 @@ constexpr TOrdType OrdTypeOf() {
 }
 }  // namespace detail
 
+// Named types for .Type(...): an integer type of its own (a colour, a cursor) and a
+// short string with its maximum length. Keep the result in a static and pass that.
+TTypeInfo MakeIntegerType(std::string name, TOrdType ordType = TOrdType::SLong);
+TTypeInfo MakeShortStringType(std::string name, int maxLength);
+
 // TypeInfoTrait<T>::Get() gives the type information of a property of C++ type T.
 // Built in: bool, char, 8/16/32-bit integers, float/double/long double, std::string,
 // pointers to framework classes, TSet<E>, TEvent<A...>. Enumerations declare theirs

@@ -43,6 +43,8 @@ class TGadget : public TComponent {
   double ratio = 0;
   TMarks marks;
   TGadget* buddy = nullptr;
+  std::string title;
+  int color = 0;
   TNotifyEvent OnClick;
   TEvent<TObject*, char&> OnKey;
 
@@ -81,6 +83,10 @@ void TGadget::Describe(Describer& d) {
   d.Property("Ratio", &TGadget::ratio);
   d.Property("Marks", &TGadget::marks);
   d.Property("Buddy", &TGadget::buddy);
+  static const TTypeInfo kTitleType = MakeShortStringType("TTitle", 5);
+  static const TTypeInfo kColorType = MakeIntegerType("TColor");
+  d.Property("Title", &TGadget::title).Type(kTitleType);
+  d.Property("Color", &TGadget::color).Type(kColorType);
   d.Property("OnClick", &TGadget::OnClick);
   d.Property("OnKey", &TGadget::OnKey);
   d.Message(0x0101, &TGadget::WMFirst);
@@ -233,6 +239,11 @@ TEST(ClassInfo, OrdinalValuesAreStoredAtThePropertyWidth) {
   EXPECT_DOUBLE_EQ(g.ratio, 2.5);
   info.FindProperty("Caption")->SetString(&g, "Play");
   EXPECT_EQ(g.Caption(), "Play");
+  const TPropInfo* title = info.FindProperty("Title");
+  EXPECT_EQ(title->Kind(), TTypeKind::String);
+  title->SetString(&g, "Overlong");  // cut to the short string's length
+  EXPECT_EQ(g.title, "Overl");
+  EXPECT_EQ(info.FindProperty("Color")->Type().Name, "TColor");
 }
 
 TEST(ClassInfo, ObjectPropertiesRefuseObjectsOfAnotherClass) {
