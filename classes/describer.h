@@ -88,6 +88,17 @@ struct PropertyGetter<C, R (B::*)(int) const> {
   }
 };
 
+template <class C, class B, class R>
+struct PropertyGetter<C, R (B::*)(int)> {
+  using Value = std::remove_cvref_t<R>;
+  static constexpr TPropAccess kAccess = TPropAccess::Accessor;
+  static auto Make(R (B::*getter)(int), int index) {
+    return [getter, index](TObject* instance) -> Value {
+      return (static_cast<C*>(instance)->*getter)(index);
+    };
+  }
+};
+
 // Write side: a data member, a setter, an indexed setter, or nullptr (read-only).
 template <class C, class V, class M>
 struct PropertySetter;
