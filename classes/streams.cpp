@@ -122,7 +122,9 @@ Longint TMemoryStream::Write(const void* buffer, Longint count) {
     if (end > capacity_) SetCapacity(static_cast<Longint>(end));
     SetStoredSize(static_cast<Longint>(end));
   }
-  std::memcpy(static_cast<char*>(Memory()) + position, buffer, static_cast<std::size_t>(count));
+  if (count > 0) {
+    std::memcpy(static_cast<char*>(Memory()) + position, buffer, static_cast<std::size_t>(count));
+  }
   SetStoredPosition(static_cast<Longint>(end));
   return count;
 }
