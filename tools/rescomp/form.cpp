@@ -177,8 +177,8 @@ class Compiler {
   }
 
  private:
-  [[noreturn]] void Fail(const std::string& what) {
-    throw Error(source_ + ":" + std::to_string(Peek().line) + ": " + what);
+  [[noreturn]] void Fail(const std::string& what, int line = 0) {
+    throw Error(source_ + ":" + std::to_string(line ? line : Peek().line) + ": " + what);
   }
 
   const Token& Peek(std::size_t ahead = 0) const {
@@ -352,14 +352,15 @@ class Compiler {
 
   // bitmap("file" [, SIZE]) | icon("file") | binary("file") | hex("digits")
   void Call(Bytes& out) {
+    const int line = Peek().line;
     std::string function = Next().text;
     Expect("(");
-    if (Peek().kind != TokenKind::String) Fail(function + " needs a quoted argument");
+    if (Peek().kind != TokenKind::String) Fail(function + " needs a quoted argument", line);
     std::string argument = Next().text;
     std::int64_t size = -1;
     if (IsPunct(",")) {
       Next();
-      if (Peek().kind != TokenKind::Integer) Fail(function + ": the size is an integer");
+      if (Peek().kind != TokenKind::Integer) Fail(function + ": the size is an integer", line);
       size = Next().integer;
     }
     Expect(")");
@@ -372,7 +373,7 @@ class Compiler {
       // A bitmap stores its own length before the file; some editors pad the file.
       Bytes picture = file(PixmapKind::Bitmap);
       if (size >= 0) {
-        if (size < static_cast<std::int64_t>(picture.size())) Fail("bitmap larger than its given size");
+        if (size < static_cast<std::int64_t>(picture.size())) Fail("bitmap larger than its given size", line);
         picture.resize(static_cast<std::size_t>(size), 0);
         if (picture.size() >= 6) {
           Bytes fileSize;
@@ -383,7 +384,7 @@ class Compiler {
       PutDword(data, static_cast<std::uint32_t>(picture.size()));
       data.insert(data.end(), picture.begin(), picture.end());
     } else if (size >= 0) {
-      Fail(function + " takes no size");
+      Fail(function + " takes no size", line);
     } else if (function == "icon") {
       data = file(PixmapKind::Icon);
     } else if (function == "binary") {
@@ -392,15 +393,15 @@ class Compiler {
       std::string digits;
       for (char c : argument) {
         if (std::isspace(static_cast<unsigned char>(c))) continue;
-        if (!std::isxdigit(static_cast<unsigned char>(c))) Fail("hex takes hex digits");
+        if (!std::isxdigit(static_cast<unsigned char>(c))) Fail("hex takes hex digits", line);
         digits += c;
       }
-      if (digits.size() % 2) Fail("hex needs whole bytes");
+      if (digits.size() % 2) Fail("hex needs whole bytes", line);
       for (std::size_t i = 0; i < digits.size(); i += 2) {
         data.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
       }
     } else {
-      Fail("unknown function " + function);
+      Fail("unknown function " + function, line);
     }
     out.push_back(kTagBinary);
     PutDword(out, static_cast<std::uint32_t>(data.size()));
