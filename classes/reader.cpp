@@ -11,6 +11,7 @@
 using namespace reader_detail;
 
 TD_IMPLEMENT_CLASS_WITHOUT_TABLES(TReader)
+TD_IMPLEMENT_CLASS_WITHOUT_TABLES(TCollection)
 
 TReader::TReader(TStream& stream, std::int32_t bufferSize)
     : stream_(stream), buffer_(static_cast<std::size_t>(std::max<std::int32_t>(bufferSize, 1))) {}

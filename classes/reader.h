@@ -34,6 +34,24 @@ enum class TValueTag : std::uint8_t {
 
 class TReader;
 
+// A list of persistent items that a description fills in place (tag 14): items are
+// added until the stored index exists, then read like objects.
+class TCollection : public TPersistent {
+  TD_CLASS(TCollection, TPersistent)
+
+ public:
+  virtual int Count() const = 0;
+  virtual TPersistent* Add() = 0;
+  virtual TPersistent* Items(int index) const = 0;
+  // Changes between the two are announced once, at the last EndUpdate.
+  virtual void BeginUpdate() { ++updateCount_; }
+  virtual void EndUpdate() { --updateCount_; }
+  int UpdateCount() const { return updateCount_; }
+
+ private:
+  int updateCount_ = 0;
+};
+
 // Hooks a reader's owner may install.
 // FindHandler hook: (reader, method name, handler found so far, not-found flag it may clear).
 using TFindMethodHook = std::function<void(TReader& reader, const std::string& name, TMethod& handler, bool& notFound)>;
@@ -99,7 +117,12 @@ class TReader : public TFiler {
   TReaderErrorHook OnError;
 
  private:
-  struct Fixup;
+  // A reference to a component of this root, assigned after the whole description.
+  struct Fixup {
+    TPersistent* instance;
+    const TPropInfo* property;
+    std::string componentName;
+  };
   struct Prefix {
     std::uint8_t flags = 0;
     std::int32_t position = -1;

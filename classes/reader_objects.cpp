@@ -10,12 +10,6 @@
 
 using namespace reader_detail;
 
-struct TReader::Fixup {
-  TPersistent* instance;
-  const TPropInfo* property;
-  std::string componentName;
-};
-
 namespace {
 
 bool IsIntegerTag(TValueTag tag) {

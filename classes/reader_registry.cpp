@@ -142,6 +142,19 @@ void RemoveGlobalFixupsOf(TComponent* readerRoot) {
 
 std::vector<TComponent*>* LoadingScope() { return State().loadingScope; }
 
+void MarkState(TComponent* component, ReaderState flag, bool on) {
+  TComponentStateFlag state = flag == ReaderState::Loading   ? Loading
+                              : flag == ReaderState::Reading ? Reading
+                                                             : FixingUp;
+  if (on) {
+    component->IncludeState(state);
+  } else {
+    component->ExcludeState(state);
+  }
+}
+
+bool IsDesigning(const TComponent* component) { return component->ComponentState().Contains(Designing); }
+
 }  // namespace reader_detail
 
 void RemoveGlobalFixups(TComponent* root) { RemoveGlobalFixupsOf(root); }
