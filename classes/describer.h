@@ -2,6 +2,7 @@
 // Included by classes/rtti.h; not included directly.
 #pragma once
 #include <algorithm>
+#include <bit>
 #include <cassert>
 
 #include "classes/rtti.h"
@@ -216,7 +217,7 @@ class TClassDescriber {
     auto info = std::make_unique<TMethodInfo>();
     info->name_ = std::move(name);
     info->signature_ = &SignatureOf<A...>();
-    info->code_ = reinterpret_cast<TErasedMethod>(static_cast<void (TObject::*)(A...)>(method));
+    info->code_ = std::bit_cast<TErasedMethod>(static_cast<void (TObject::*)(A...)>(method));
     tables_.methods.push_back(std::move(info));
   }
 

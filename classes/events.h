@@ -1,6 +1,7 @@
 // Events: a bound method, code plus object. Bind with TNotifyEvent(form,
 // &TMyForm::ButtonClick); calling an unassigned event does nothing.
 #pragma once
+#include <bit>
 #include <utility>
 
 #include "classes/rtti.h"
@@ -32,7 +33,7 @@ class TEvent {
   }
 
   TMethod ToMethod() const {
-    return TMethod{reinterpret_cast<TErasedMethod>(code_), object_, &SignatureOf<A...>()};
+    return TMethod{std::bit_cast<TErasedMethod>(code_), object_, &SignatureOf<A...>()};
   }
   // Takes a method found in a published method table. False, leaving the event as it
   // was, when the signatures differ; a method without code clears the event.
@@ -43,7 +44,7 @@ class TEvent {
     }
     if (method.Signature == nullptr || !(*method.Signature == SignatureOf<A...>())) return false;
     object_ = method.Data;
-    code_ = reinterpret_cast<Code>(method.Code);
+    code_ = std::bit_cast<Code>(method.Code);
     return true;
   }
 

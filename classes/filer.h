@@ -10,6 +10,7 @@
 
 #include "classes/rtti.h"
 
+class TComponent;
 class TPersistent;
 class TStream;
 
@@ -28,6 +29,11 @@ class TFiler : public TObject {
   // The same for a binary value: readProc gets a stream over its bytes at position 0.
   virtual void DeclareBinaryEntry(const std::string& name, StreamProc readProc,
                                   StreamProc writeProc, bool hasData) = 0;
+
+  // A reader reads the properties and then the children of instance (what
+  // TComponent::ReadContents asks for); a writer writes them.
+  virtual void ReadObjectContents(TComponent* instance) = 0;
+  virtual void WriteObjectContents(TComponent*) {}
 
   // The object of the ancestor description being compared with; nil when none.
   TPersistent* Ancestor() const { return ancestor_; }
