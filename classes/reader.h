@@ -87,7 +87,7 @@ class TReader : public TFiler {
   virtual void NameComponent(TComponent* component, std::string name);
 
   // Reading the contents of one object (TComponent::ReadContents calls it).
-  void ReadObjectContents(TComponent* instance);
+  void ReadObjectContents(TComponent* instance) override;
   void ReadPropertyEntry(TPersistent* instance);
   void ReadPropertyValue(TPersistent* instance, const TPropInfo& property);
   void ReadCollection(TCollection* collection);

@@ -141,7 +141,7 @@ TEST_F(ReaderValues, CollectionsAddItemsUpToTheStoredIndexAndAnnounceOnce) {
   EXPECT_EQ(ErrorOf("Columns = <\n item {\n Nope = 1\n }\n>"),
             "Error reading Form1.Columns: Error reading TTestItem.Nope: Property does not exist");
   EXPECT_EQ(columns.UpdateCount(), 0);  // lowered again on the error
-  EXPECT_EQ(ErrorOf("Font = <\n>"), "Error reading Form1.Font: Invalid property value");
+  EXPECT_EQ(ErrorOf("Menu = <\n>"), "Error reading Form1.Menu: Invalid property value");
 }
 
 TEST_F(ReaderValues, ErrorHookSwallowsPropertyErrorsAndReadingGoesOn) {

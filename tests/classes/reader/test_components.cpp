@@ -104,7 +104,7 @@ void TTestControl::Describe(Describer& d) {
   d.Property("Font", &TTestControl::Font);
   d.Property("Icon", &TTestControl::Icon);
   d.Property("Glyph", &TTestControl::Glyph);
-  d.Property("Columns", &TTestControl::Columns);
+  d.Property("Columns", &TTestControl::Columns, &TTestControl::SetColumns);
   d.Property("Visible", &TTestControl::Visible);
   d.Property("Enabled", &TTestControl::Enabled);
   d.Property("AutoSize", &TTestControl::AutoSize);
@@ -276,6 +276,7 @@ std::string ValueText(TObject* object, const TPropInfo& property, TForm1& form) 
 
 void DumpProperties(TObject* object, TObject* fresh, const std::string& prefix, TForm1& form, std::string& out) {
   for (const TPropInfo* property : object->ClassInfo().AllProperties()) {
+    if (prefix.empty() && property->Name() == "Name") continue;  // shown at the start of the line
     const std::string path = prefix + property->Name();
     if (property->Kind() == TTypeKind::Class) {
       TObject* value = property->GetObject(object);

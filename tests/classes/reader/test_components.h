@@ -85,6 +85,8 @@ class TTestControl : public TComponent {
   TTestPicture* Icon() { return &icon_; }
   TTestPicture* Glyph() { return &glyph_; }
   TTestCollection* Columns() { return &columns_; }
+  void SetColumns(TTestCollection* columns) { copiedColumns = columns; }
+  TTestCollection* copiedColumns = nullptr;
   std::int32_t Fixed() const { return 7; }
 
   // Defaults no description stores, so that every stored value shows.
