@@ -3,3 +3,9 @@
 #include "tools/rescomp/bytes.cpp"
 #include "tools/rescomp/form.cpp"
 #include "tools/rescomp/pixmap.cpp"
+
+#include "tests/classes/reader/test_components.h"
+
+std::vector<std::uint8_t> reader_test::FormBytes(const std::string& text) {
+  return rescomp::CompileFormText(text, ".", "test");
+}

@@ -1,7 +1,5 @@
 #include "tests/classes/reader/test_components.h"
 
-#include "tools/rescomp/form.h"
-
 TD_ENUM_TYPE(reader_test::TFontStyle, "fsBold", "fsItalic", "fsUnderline", "fsStrikeOut");
 TD_ENUM_TYPE(reader_test::TDragMode, "dmManual", "dmAutomatic");
 TD_ENUM_TYPE(reader_test::TTrackBarOrientation, "trHorizontal", "trVertical");
@@ -317,7 +315,5 @@ std::string Dump(TForm1& form) {
   }
   return out;
 }
-
-std::vector<std::uint8_t> FormBytes(const std::string& text) { return rescomp::CompileFormText(text, ".", "test"); }
 
 }  // namespace reader_test
