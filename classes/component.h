@@ -36,14 +36,14 @@ class TPersistent : public TObject {
 };
 
 enum TComponentStateFlag {
-  Loading,     // being built by the form reader, until AfterLoad
-  Reading,     // its own properties and children are being read
+  Loading,  // being built by the form reader, until AfterLoad
+  Reading,  // its own properties and children are being read
   Writing,
   Destroying,  // destruction has begun
   Designing,   // inherited down the ownership tree
   Ancestor,
   Updating,
-  FixingUp     // references to components of other roots are pending
+  FixingUp  // references to components of other roots are pending
 };
 using TComponentState = TSet<TComponentStateFlag>;
 

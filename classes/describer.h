@@ -22,7 +22,7 @@ template <class V>
 constexpr bool kIsOrdinal = std::is_integral_v<V> || std::is_enum_v<V> || IsSet<V>::value;
 template <class V>
 constexpr bool kIsObjectPointer =
-    std::is_pointer_v<V> && std::is_base_of_v<TObject, std::remove_pointer_t<V>>;
+    std::is_pointer_v<V>&& std::is_base_of_v<TObject, std::remove_pointer_t<V>>;
 
 template <class V>
 std::int64_t ToOrdinal(const V& value) {
@@ -54,8 +54,7 @@ V FromOrdinal(std::int64_t value) {
 template <class C, class M>
 struct PropertyGetter;
 template <class C, class B, class V>
-  requires(!std::is_function_v<V>)
-struct PropertyGetter<C, V B::*> {
+requires(!std::is_function_v<V>) struct PropertyGetter<C, V B::*> {
   using Value = V;
   static constexpr TPropAccess kAccess = TPropAccess::Field;
   static auto Make(V B::*member, int) {
@@ -89,6 +88,17 @@ struct PropertyGetter<C, R (B::*)(int) const> {
   }
 };
 
+template <class C, class B, class R>
+struct PropertyGetter<C, R (B::*)(int)> {
+  using Value = std::remove_cvref_t<R>;
+  static constexpr TPropAccess kAccess = TPropAccess::Accessor;
+  static auto Make(R (B::*getter)(int), int index) {
+    return [getter, index](TObject* instance) -> Value {
+      return (static_cast<C*>(instance)->*getter)(index);
+    };
+  }
+};
+
 // Write side: a data member, a setter, an indexed setter, or nullptr (read-only).
 template <class C, class V, class M>
 struct PropertySetter;
@@ -97,8 +107,7 @@ struct PropertySetter<C, V, std::nullptr_t> {
   static constexpr TPropAccess kAccess = TPropAccess::None;
 };
 template <class C, class V, class B, class F>
-  requires(!std::is_function_v<F>)
-struct PropertySetter<C, V, F B::*> {
+requires(!std::is_function_v<F>) struct PropertySetter<C, V, F B::*> {
   static constexpr TPropAccess kAccess = TPropAccess::Field;
   static auto Make(F B::*member, int) {
     return [member](TObject* instance, V value) {

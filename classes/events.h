@@ -14,8 +14,7 @@ class TEvent {
   TEvent() = default;
   TEvent(std::nullptr_t) {}
   template <class C>
-  TEvent(C* object, void (C::*code)(A...))
-      : object_(object), code_(static_cast<Code>(code)) {
+  TEvent(C* object, void (C::*code)(A...)) : object_(object), code_(static_cast<Code>(code)) {
     static_assert(std::is_base_of_v<TObject, C>, "events bind methods of framework objects");
   }
 

@@ -1,5 +1,4 @@
 #include "classes/streams.h"
-
 #include "platform/win32.h"
 #include "runtime/text.h"
 
@@ -12,18 +11,34 @@ constexpr int kOpenError = 61442;
 bool OpenModeFlags(WORD mode, DWORD& access, DWORD& share) {
   if ((mode & ~0x00F3u) != 0) return false;
   switch (mode & 0x3) {
-    case fmOpenRead: access = GENERIC_READ; break;
-    case fmOpenWrite: access = GENERIC_WRITE; break;
-    case fmOpenReadWrite: access = GENERIC_READ | GENERIC_WRITE; break;
-    default: return false;
+    case fmOpenRead:
+      access = GENERIC_READ;
+      break;
+    case fmOpenWrite:
+      access = GENERIC_WRITE;
+      break;
+    case fmOpenReadWrite:
+      access = GENERIC_READ | GENERIC_WRITE;
+      break;
+    default:
+      return false;
   }
   switch ((mode & 0xF0) >> 4) {
     case 0:
-    case 1: share = 0; break;
-    case 2: share = FILE_SHARE_READ; break;
-    case 3: share = FILE_SHARE_WRITE; break;
-    case 4: share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
-    default: return false;
+    case 1:
+      share = 0;
+      break;
+    case 2:
+      share = FILE_SHARE_READ;
+      break;
+    case 3:
+      share = FILE_SHARE_WRITE;
+      break;
+    case 4:
+      share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+      break;
+    default:
+      return false;
   }
   return true;
 }
@@ -51,7 +66,8 @@ Longint THandleStream::Seek(Longint offset, int origin) {
   return static_cast<Longint>(SetFilePointer(handle_, offset, nullptr, static_cast<DWORD>(origin)));
 }
 
-TFileStream::TFileStream(const std::string& fileName, WORD mode) : THandleStream(INVALID_HANDLE_VALUE) {
+TFileStream::TFileStream(const std::string& fileName, WORD mode)
+    : THandleStream(INVALID_HANDLE_VALUE) {
   if (mode == fmCreate) {
     handle_ = CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr);

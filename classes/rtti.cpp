@@ -35,7 +35,9 @@ TTypeInfo MakeEnumType(std::string name, std::size_t byteSize,
   TTypeInfo info;
   info.Name = std::move(name);
   info.Kind = TTypeKind::Enumeration;
-  info.OrdType = byteSize == 1 ? TOrdType::UByte : byteSize == 2 ? TOrdType::UWord : TOrdType::SLong;
+  info.OrdType = byteSize == 1   ? TOrdType::UByte
+                 : byteSize == 2 ? TOrdType::UWord
+                                 : TOrdType::SLong;
   for (const char* n : names) info.EnumNames.emplace_back(n);
   return info;
 }
@@ -49,6 +51,18 @@ TTypeInfo MakeFloatType(std::string name, TFloatType floatType) {
 }
 
 }  // namespace detail
+
+TTypeInfo MakeIntegerType(std::string name, TOrdType ordType) {
+  return detail::MakeOrdinalType(std::move(name), TTypeKind::Integer, ordType);
+}
+
+TTypeInfo MakeShortStringType(std::string name, int maxLength) {
+  TTypeInfo info;
+  info.Name = std::move(name);
+  info.Kind = TTypeKind::String;
+  info.MaxLength = maxLength;
+  return info;
+}
 
 namespace {
 
@@ -71,8 +85,8 @@ std::string TTypeInfo::EnumName(std::int64_t ordinal) const {
 }
 
 bool TTypeInfo::IsOrdinal() const {
-  return Kind == TTypeKind::Integer || Kind == TTypeKind::Char ||
-         Kind == TTypeKind::Enumeration || Kind == TTypeKind::Set;
+  return Kind == TTypeKind::Integer || Kind == TTypeKind::Char || Kind == TTypeKind::Enumeration ||
+         Kind == TTypeKind::Set;
 }
 
 std::int64_t TPropInfo::GetOrdinal(TObject* instance) const {
@@ -102,7 +116,8 @@ std::string TPropInfo::GetString(TObject* instance) const {
 
 void TPropInfo::SetString(TObject* instance, const std::string& value) const {
   assert(setString_);
-  if (type_->Kind == TTypeKind::String && value.size() > static_cast<std::size_t>(type_->MaxLength)) {
+  if (type_->Kind == TTypeKind::String &&
+      value.size() > static_cast<std::size_t>(type_->MaxLength)) {
     setString_(instance, value.substr(0, static_cast<std::size_t>(type_->MaxLength)));
   } else {
     setString_(instance, value);

@@ -89,7 +89,18 @@ struct TMethod {
 };
 
 // Type information of a property's type.
-enum class TTypeKind { Unknown, Integer, Char, Enumeration, Float, String, Set, Class, Method, LString };
+enum class TTypeKind {
+  Unknown,
+  Integer,
+  Char,
+  Enumeration,
+  Float,
+  String,
+  Set,
+  Class,
+  Method,
+  LString
+};
 // Storage width and signedness of integer, char, enumeration and set kinds.
 enum class TOrdType { SByte, UByte, SWord, UWord, SLong, ULong };
 enum class TFloatType { Single, Double, Extended, Comp, Curr };
@@ -97,12 +108,12 @@ enum class TFloatType { Single, Double, Extended, Comp, Curr };
 struct TTypeInfo {
   std::string Name;
   TTypeKind Kind = TTypeKind::Unknown;
-  TOrdType OrdType = TOrdType::SLong;     // integer, char, enumeration, set
+  TOrdType OrdType = TOrdType::SLong;  // integer, char, enumeration, set
   TFloatType FloatType = TFloatType::Double;
-  int MaxLength = 255;                    // short strings
-  std::vector<std::string> EnumNames;     // enumerations: value names in ordinal order
-  const TTypeInfo* ElementType = nullptr; // sets: the element enumeration
-  const TClassInfo* ClassType = nullptr;  // class kind
+  int MaxLength = 255;                          // short strings
+  std::vector<std::string> EnumNames;           // enumerations: value names in ordinal order
+  const TTypeInfo* ElementType = nullptr;       // sets: the element enumeration
+  const TClassInfo* ClassType = nullptr;        // class kind
   const TMethodSignature* Signature = nullptr;  // method kind
 
   // The ordinal of an enumeration value name, ignoring ASCII case; -1 when none.
@@ -119,11 +130,19 @@ TTypeInfo MakeEnumType(std::string name, std::size_t byteSize,
 TTypeInfo MakeFloatType(std::string name, TFloatType floatType);
 template <class T>
 constexpr TOrdType OrdTypeOf() {
-  if constexpr (sizeof(T) == 1) return std::is_signed_v<T> ? TOrdType::SByte : TOrdType::UByte;
-  else if constexpr (sizeof(T) == 2) return std::is_signed_v<T> ? TOrdType::SWord : TOrdType::UWord;
-  else return std::is_signed_v<T> ? TOrdType::SLong : TOrdType::ULong;
+  if constexpr (sizeof(T) == 1)
+    return std::is_signed_v<T> ? TOrdType::SByte : TOrdType::UByte;
+  else if constexpr (sizeof(T) == 2)
+    return std::is_signed_v<T> ? TOrdType::SWord : TOrdType::UWord;
+  else
+    return std::is_signed_v<T> ? TOrdType::SLong : TOrdType::ULong;
 }
 }  // namespace detail
+
+// Named types for .Type(...): an integer type of its own (a colour, a cursor) and a
+// short string with its maximum length. Keep the result in a static and pass that.
+TTypeInfo MakeIntegerType(std::string name, TOrdType ordType = TOrdType::SLong);
+TTypeInfo MakeShortStringType(std::string name, int maxLength);
 
 // TypeInfoTrait<T>::Get() gives the type information of a property of C++ type T.
 // Built in: bool, char, 8/16/32-bit integers, float/double/long double, std::string,
@@ -148,8 +167,7 @@ struct TypeInfoTrait<bool> {
 template <>
 struct TypeInfoTrait<char> {
   static const TTypeInfo& Get() {
-    static const TTypeInfo info =
-        detail::MakeOrdinalType("Char", TTypeKind::Char, TOrdType::UByte);
+    static const TTypeInfo info = detail::MakeOrdinalType("Char", TTypeKind::Char, TOrdType::UByte);
     return info;
   }
 };
@@ -157,9 +175,8 @@ template <class T>
 struct TypeInfoTrait<T, std::enable_if_t<std::is_integral_v<T> && !std::is_same_v<T, bool> &&
                                          !std::is_same_v<T, char> && (sizeof(T) <= 4)>> {
   static const TTypeInfo& Get() {
-    static const TTypeInfo info =
-        detail::MakeOrdinalType(std::is_signed_v<T> ? "Integer" : "Cardinal", TTypeKind::Integer,
-                                detail::OrdTypeOf<T>());
+    static const TTypeInfo info = detail::MakeOrdinalType(
+        std::is_signed_v<T> ? "Integer" : "Cardinal", TTypeKind::Integer, detail::OrdTypeOf<T>());
     return info;
   }
 };
@@ -225,13 +242,13 @@ struct TypeInfoTrait<TEvent<A...>> {
 // Declares the type information of an enumeration whose values are 0, 1, 2, ... in the
 // order of the names given. Use at global scope, after the enumeration:
 //   TD_ENUM_TYPE(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient");
-#define TD_ENUM_TYPE(Enum, ...)                                                       \
-  template <>                                                                         \
-  struct TypeInfoTrait<Enum> {                                                        \
-    static const TTypeInfo& Get() {                                                   \
+#define TD_ENUM_TYPE(Enum, ...)                                                               \
+  template <>                                                                                 \
+  struct TypeInfoTrait<Enum> {                                                                \
+    static const TTypeInfo& Get() {                                                           \
       static const TTypeInfo info = detail::MakeEnumType(#Enum, sizeof(Enum), {__VA_ARGS__}); \
-      return info;                                                                    \
-    }                                                                                 \
+      return info;                                                                            \
+    }                                                                                         \
   }
 
 // How a property is read or written: not at all, straight from a member, or through
@@ -432,27 +449,26 @@ constexpr TClassInfo::Factory FactoryFor() {
 }  // namespace detail
 
 // At the top of a class body; leaves the access private.
-#define TD_CLASS(Class, Parent)                                 \
- public:                                                        \
-  using inherited = Parent;                                     \
-  using Describer = TClassDescriber<Class>;                     \
-  static const TClassInfo& StaticClass();                       \
-  const TClassInfo& ClassInfo() const override;                 \
-                                                                \
- private:                                                       \
+#define TD_CLASS(Class, Parent)                 \
+ public:                                        \
+  using inherited = Parent;                     \
+  using Describer = TClassDescriber<Class>;     \
+  static const TClassInfo& StaticClass();       \
+  const TClassInfo& ClassInfo() const override; \
+                                                \
+ private:                                       \
   static void Describe(Describer& d);
 
 // In the class's implementation file; followed by the definition of Describe.
-#define TD_IMPLEMENT_CLASS(Class)                                                         \
-  const TClassInfo& Class::StaticClass() {                                                \
-    static const TClassInfo info(#Class, &Class::inherited::StaticClass(),                \
-                                 detail::FactoryFor<Class>(),                             \
-                                 [](detail::ClassTables& tables) {                        \
-                                   Class::Describer describer(tables);                    \
-                                   Class::Describe(describer);                            \
-                                 });                                                      \
-    return info;                                                                          \
-  }                                                                                       \
+#define TD_IMPLEMENT_CLASS(Class)                                                               \
+  const TClassInfo& Class::StaticClass() {                                                      \
+    static const TClassInfo info(#Class, &Class::inherited::StaticClass(),                      \
+                                 detail::FactoryFor<Class>(), [](detail::ClassTables& tables) { \
+                                   Class::Describer describer(tables);                          \
+                                   Class::Describe(describer);                                  \
+                                 });                                                            \
+    return info;                                                                                \
+  }                                                                                             \
   const TClassInfo& Class::ClassInfo() const { return StaticClass(); }
 
 // For a class that publishes nothing of its own.

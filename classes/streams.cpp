@@ -20,7 +20,9 @@ constexpr std::int64_t kMaxStreamSize = std::numeric_limits<Longint>::max();
 constexpr std::int64_t kMemoryDelta = 8192;
 
 // Positions are signed 32 bits and wrap as such; done in 64 bits to stay defined.
-Longint Wrap32(std::int64_t value) { return static_cast<Longint>(static_cast<std::uint32_t>(value)); }
+Longint Wrap32(std::int64_t value) {
+  return static_cast<Longint>(static_cast<std::uint32_t>(value));
+}
 
 }  // namespace
 
@@ -82,7 +84,8 @@ void* TMemoryStream::Reallocate(Longint& newCapacity) {
   if (newCapacity < 0) newCapacity = 0;
   if (newCapacity > 0) {
     // Rounded in 64 bits; the last step below the 32-bit limit stops at the limit.
-    std::int64_t rounded = (std::int64_t{newCapacity} + kMemoryDelta - 1) / kMemoryDelta * kMemoryDelta;
+    std::int64_t rounded =
+        (std::int64_t{newCapacity} + kMemoryDelta - 1) / kMemoryDelta * kMemoryDelta;
     if (rounded > kMaxStreamSize) rounded = kMaxStreamSize;
     newCapacity = static_cast<Longint>(rounded);
   }
@@ -119,7 +122,9 @@ Longint TMemoryStream::Write(const void* buffer, Longint count) {
     if (end > capacity_) SetCapacity(static_cast<Longint>(end));
     SetStoredSize(static_cast<Longint>(end));
   }
-  std::memcpy(static_cast<char*>(Memory()) + position, buffer, static_cast<std::size_t>(count));
+  if (count > 0) {
+    std::memcpy(static_cast<char*>(Memory()) + position, buffer, static_cast<std::size_t>(count));
+  }
   SetStoredPosition(static_cast<Longint>(end));
   return count;
 }
@@ -157,8 +162,9 @@ void TResourceStream::Initialize(HINSTANCE instance, LPCSTR resourceName, LPCSTR
   resource_ = LoadResource(instance, resourceInfo_);
   if (resource_ == nullptr) throw EResNotFound(FmtLoadStr(kResourceNotFound, displayName));
   const DWORD size = SizeofResource(instance, resourceInfo_);
-  const Longint limited = size > static_cast<DWORD>(kMaxStreamSize) ? static_cast<Longint>(kMaxStreamSize)
-                                                                    : static_cast<Longint>(size);
+  const Longint limited = size > static_cast<DWORD>(kMaxStreamSize)
+                              ? static_cast<Longint>(kMaxStreamSize)
+                              : static_cast<Longint>(size);
   SetPointer(LockResource(resource_), limited);
 }
 

@@ -148,7 +148,8 @@ void TStrings::SetTextBuffer(const char* text) { SetText(text != nullptr ? text 
 void TStrings::DeclareStoredData(TFiler& filer) {
   auto* ancestor = dynamic_cast<TStrings*>(filer.Ancestor());
   const bool hasData = ancestor != nullptr ? !Equals(*ancestor) : Count() > 0;
-  filer.DeclareEntry("Strings", [this](TFiler& reader) { ReadStrings(reader); }, nullptr, hasData);
+  filer.DeclareEntry(
+      "Strings", [this](TFiler& reader) { ReadStrings(reader); }, nullptr, hasData);
 }
 
 void TStrings::ReadStrings(TFiler& reader) {

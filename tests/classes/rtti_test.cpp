@@ -43,6 +43,8 @@ class TGadget : public TComponent {
   double ratio = 0;
   TMarks marks;
   TGadget* buddy = nullptr;
+  std::string title;
+  int color = 0;
   TNotifyEvent OnClick;
   TEvent<TObject*, char&> OnKey;
 
@@ -69,7 +71,9 @@ TD_IMPLEMENT_CLASS(TGadget)
 void TGadget::Describe(Describer& d) {
   d.Property("Width", &TGadget::Width, &TGadget::SetWidth).Default(0);
   d.Property("Caption", &TGadget::Caption, &TGadget::SetCaption);
-  d.Property("Shape", &TGadget::Shape, &TGadget::SetShape).Default(shCircle).Stored(&TGadget::ShapeStored);
+  d.Property("Shape", &TGadget::Shape, &TGadget::SetShape)
+      .Default(shCircle)
+      .Stored(&TGadget::ShapeStored);
   d.IndexedProperty("Second", 1, &TGadget::Cell, &TGadget::SetCell);
   d.Property("Hidden", &TGadget::Hidden);
   d.Property("Offset", &TGadget::offset);
@@ -79,6 +83,10 @@ void TGadget::Describe(Describer& d) {
   d.Property("Ratio", &TGadget::ratio);
   d.Property("Marks", &TGadget::marks);
   d.Property("Buddy", &TGadget::buddy);
+  static const TTypeInfo kTitleType = MakeShortStringType("TTitle", 5);
+  static const TTypeInfo kColorType = MakeIntegerType("TColor");
+  d.Property("Title", &TGadget::title).Type(kTitleType);
+  d.Property("Color", &TGadget::color).Type(kColorType);
   d.Property("OnClick", &TGadget::OnClick);
   d.Property("OnKey", &TGadget::OnKey);
   d.Message(0x0101, &TGadget::WMFirst);
@@ -231,6 +239,11 @@ TEST(ClassInfo, OrdinalValuesAreStoredAtThePropertyWidth) {
   EXPECT_DOUBLE_EQ(g.ratio, 2.5);
   info.FindProperty("Caption")->SetString(&g, "Play");
   EXPECT_EQ(g.Caption(), "Play");
+  const TPropInfo* title = info.FindProperty("Title");
+  EXPECT_EQ(title->Kind(), TTypeKind::String);
+  title->SetString(&g, "Overlong");  // cut to the short string's length
+  EXPECT_EQ(g.title, "Overl");
+  EXPECT_EQ(info.FindProperty("Color")->Type().Name, "TColor");
 }
 
 TEST(ClassInfo, ObjectPropertiesRefuseObjectsOfAnotherClass) {

@@ -146,9 +146,11 @@ TEST(ResourceStream, ExposesTheResourceReadOnly) {
 }
 
 TEST(ResourceStream, MissingResourceNamesIt) {
-  EXPECT_EQ(MessageOf<EResNotFound>([] { TResourceStream s(nullptr, std::string("TNOFORM"), RT_RCDATA); }),
+  EXPECT_EQ(MessageOf<EResNotFound>(
+                [] { TResourceStream s(nullptr, std::string("TNOFORM"), RT_RCDATA); }),
             "Resource TNOFORM not found");
-  EXPECT_EQ(MessageOf<EResNotFound>([] { TResourceStream s(nullptr, MAKEINTRESOURCEA(4321), RT_RCDATA); }),
+  EXPECT_EQ(MessageOf<EResNotFound>(
+                [] { TResourceStream s(nullptr, MAKEINTRESOURCEA(4321), RT_RCDATA); }),
             "Resource #4321 not found");
 }
 
