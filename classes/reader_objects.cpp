@@ -16,10 +16,16 @@ bool IsIntegerTag(TValueTag tag) {
   return tag == TValueTag::Int8 || tag == TValueTag::Int16 || tag == TValueTag::Int32;
 }
 
-std::string UniqueRootName(const std::string& stored) {
+// The root itself does not collide with its own name: a class chain with descriptions
+// on two levels reads the name twice.
+std::string UniqueRootName(const std::string& stored, TComponent* root) {
   if (!HasGlobalComponentLookup()) return std::string();
+  auto taken = [root](const std::string& name) {
+    TComponent* found = FindGlobalComponent(name);
+    return found != nullptr && found != root;
+  };
   std::string name = stored;
-  for (int i = 1; FindGlobalComponent(name) != nullptr; ++i) name = Format("%s_%d", stored, i);
+  for (int i = 1; taken(name); ++i) name = Format("%s_%d", stored, i);
   return name;
 }
 
@@ -42,7 +48,7 @@ TComponent* TReader::ReadDescription(TComponent* root) {
     } else {
       ReadShortString();
       std::string name = ReadShortString();
-      if (!IsDesigning(root)) root->SetName(UniqueRootName(name));
+      if (!IsDesigning(root)) root->SetName(UniqueRootName(name, root));
     }
     root_ = root;
     std::vector<TComponent*>* scope = LoadingScope();

@@ -124,6 +124,13 @@ TEST_F(ReaderMainWindow, NoResourceForAClassMeansFalseAndAnotherRootGetsAUniqueN
     ASSERT_TRUE(ReadDescriptionResources(&second, &TTestControl::StaticClass()));
   }
   EXPECT_EQ(second.Name(), "Form1_2");
+
+  // Reading again into a root the lookup already finds under that name keeps the name.
+  LookupScope itself([&](const std::string& name) -> TComponent* {
+    return SameAsciiNoCase(name, second.Name()) ? &second : nullptr;
+  });
+  ReadBytes(FormBytes("TForm1 Form1_2 {\n}"), &second);
+  EXPECT_EQ(second.Name(), "Form1_2");
 }
 
 class ReaderObjects : public ::testing::Test {
