@@ -11,33 +11,6 @@
 
 namespace rescomp {
 
-void Directory::Add(Resource resource) {
-  for (const Resource& r : resources_) {
-    if (r.typeName == resource.typeName && r.typeId == resource.typeId && r.name == resource.name &&
-        r.id == resource.id) {
-      throw Error("resource " + (resource.name.empty() ? std::to_string(resource.id) : resource.name) +
-                  " is defined twice");
-    }
-  }
-  resources_.push_back(std::move(resource));
-}
-
-void PutWord(Bytes& out, unsigned value) {
-  out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-  out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void PutDword(Bytes& out, std::uint32_t value) {
-  PutWord(out, value & 0xFFFF);
-  PutWord(out, value >> 16);
-}
-
-Bytes ReadFileBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw Error(file.string() + ": cannot open");
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 namespace {
 
 constexpr unsigned kRtRcdata = 10;
@@ -82,6 +55,8 @@ void CompileManifest(const std::filesystem::path& manifest, Directory& directory
         CompilePixmap(base / file, PixmapKind::Icon, upperName, id, directory);
       } else if (type == "CURSOR") {
         CompilePixmap(base / file, PixmapKind::Cursor, upperName, id, directory);
+      } else if (type == "FORM") {
+        directory.Add({"", kRtRcdata, upperName, id, CompileForm(base / file)});
       } else if (type == "RCDATA") {
         directory.Add({"", kRtRcdata, upperName, id, ReadFileBytes(base / file)});
       } else {

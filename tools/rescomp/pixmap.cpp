@@ -124,7 +124,9 @@ struct Image {
   Bytes mask;    // 1 bit per pixel, 1 = transparent or inverted
 };
 
-Image Encode(const Pixmap& map, bool withMask) {
+// A bitmap file carries the whole colour table, as image editors write it.
+Image Encode(const Pixmap& map, bool withMask, bool fullTable = false) {
+  const bool wholeTable = withMask || fullTable;
   int colours = 1 << map.bits;
   if (!(withMask && map.bits == 1) && static_cast<int>(map.palette.size()) > colours) {
     throw Error(std::to_string(map.palette.size()) + " colours do not fit " + std::to_string(map.bits) + " bits");
@@ -152,9 +154,9 @@ Image Encode(const Pixmap& map, bool withMask) {
   PutDword(image.header, static_cast<std::uint32_t>(stride * map.height + (withMask ? maskStride * map.height : 0)));
   PutDword(image.header, 3780);  // 96 dpi
   PutDword(image.header, 3780);
-  PutDword(image.header, withMask ? 0u : static_cast<std::uint32_t>(map.palette.size()));
+  PutDword(image.header, wholeTable ? 0u : static_cast<std::uint32_t>(map.palette.size()));
   PutDword(image.header, 0);
-  for (int i = 0; i < (withMask ? colours : static_cast<int>(map.palette.size())); ++i) {
+  for (int i = 0; i < (wholeTable ? colours : static_cast<int>(map.palette.size())); ++i) {
     Colour c = i < static_cast<int>(map.palette.size()) ? map.palette[i] : Colour{};
     if (monochromeMasked) c = i == 0 ? Colour{} : Colour{0xFF, 0xFF, 0xFF, false, false};
     image.header.push_back(c.transparent ? 0 : c.blue);
@@ -226,6 +228,41 @@ void CompilePixmap(const std::filesystem::path& file, PixmapKind kind, const std
   PutDword(group, imageSize);
   PutWord(group, imageId);
   directory.Add({"", kind == PixmapKind::Icon ? kRtGroupIcon : kRtGroupCursor, name, id, std::move(group)});
+}
+
+Bytes PixmapFileBytes(const std::filesystem::path& file, PixmapKind kind) {
+  Pixmap map = Parse(file, kind);
+  Bytes out;
+  if (kind == PixmapKind::Bitmap) {
+    Image image = Encode(map, false, true);
+    std::uint32_t size = static_cast<std::uint32_t>(14 + image.header.size() + image.colour.size());
+    out = {'B', 'M'};
+    PutDword(out, size);
+    PutDword(out, 0);
+    PutDword(out, static_cast<std::uint32_t>(14 + image.header.size()));
+    out.insert(out.end(), image.header.begin(), image.header.end());
+    out.insert(out.end(), image.colour.begin(), image.colour.end());
+    return out;
+  }
+  if (kind == PixmapKind::Cursor) throw Error(file.string() + ": cursor files are not supported");
+  if (map.palette.size() > 16 && map.bits < 8) throw Error(file.string() + ": too many colours");
+  Image image = Encode(map, true);
+  std::uint32_t imageSize = static_cast<std::uint32_t>(image.header.size() + image.colour.size() + image.mask.size());
+  PutWord(out, 0);
+  PutWord(out, 1);
+  PutWord(out, 1);
+  out.push_back(static_cast<std::uint8_t>(map.width == 256 ? 0 : map.width));
+  out.push_back(static_cast<std::uint8_t>(map.height == 256 ? 0 : map.height));
+  out.push_back(static_cast<std::uint8_t>(map.bits >= 8 ? 0 : 1 << map.bits));
+  out.push_back(0);
+  PutWord(out, 1);
+  PutWord(out, static_cast<unsigned>(map.bits));
+  PutDword(out, imageSize);
+  PutDword(out, 22);
+  out.insert(out.end(), image.header.begin(), image.header.end());
+  out.insert(out.end(), image.colour.begin(), image.colour.end());
+  out.insert(out.end(), image.mask.begin(), image.mask.end());
+  return out;
 }
 
 }  // namespace rescomp

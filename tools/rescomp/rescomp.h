@@ -50,6 +50,13 @@ enum class PixmapKind { Bitmap, Icon, Cursor };
 void CompilePixmap(const std::filesystem::path& file, PixmapKind kind, const std::string& name,
                    unsigned id, Directory& directory);
 
+// The same pixel map as a whole file: a bitmap file ("BM" header) or an icon file.
+Bytes PixmapFileBytes(const std::filesystem::path& file, PixmapKind kind);
+
+// Form descriptions (resources/README.md): the readable text compiled to the binary
+// form stored as RCDATA.
+Bytes CompileForm(const std::filesystem::path& file);
+
 Bytes ReadFileBytes(const std::filesystem::path& file);
 
 }  // namespace rescomp
