@@ -68,6 +68,7 @@ struct IconObject : Object {
   IconObject() : Object(Kind::Icon) {}
   bool isIcon = true;
   bool shared = false;  // loaded from resources or the system: DestroyIcon leaves it alone
+  bool monochromeSource = false;  // made from 1-bit images: GetIconInfo gives no colour bitmap
   int width = 0;
   int height = 0;
   POINT hotspot{0, 0};
