@@ -49,9 +49,11 @@ struct BrushObject : Object {
   HBITMAP patternBitmap = nullptr;
 };
 
+class RealizedFont;
 struct FontObject : Object {
   FontObject() : Object(Kind::Font) {}
   LOGFONTA logFont{};
+  RealizedFont* realized = nullptr;  // made on first use; realized fonts live as long as the process
 };
 
 struct PaletteObject : Object {
