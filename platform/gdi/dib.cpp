@@ -76,7 +76,8 @@ bool ParseDibInfo(const void* info, std::size_t available, UINT usage, DcObject*
     f.bitCount = Read16(p + 10);
     entrySize = 3;
     if (f.bitCount <= 8) colourCount = std::size_t{1} << f.bitCount;
-  } else if (headerSize >= 40 && headerSize <= 124) {
+  } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 ||
+             headerSize == 124) {
     if (available < headerSize) return false;
     auto width = static_cast<std::int32_t>(Read32(p + 4));
     auto height = static_cast<std::int32_t>(Read32(p + 8));
