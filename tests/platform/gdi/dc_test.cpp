@@ -37,6 +37,34 @@ TEST(SurfaceDc, DrawsAtItsOriginAndOnlyInsideTheVisibleRects) {
   DeleteObject(red);
 }
 
+TEST(SurfaceDc, PaintingStaysInsideAnUpdateRegionWithASiblingCutOut) {
+  // A window at (2,2) of 8 x 6 whose update region is its top half, with a sibling covering
+  // the right part of that: the visible rects form an L the window manager hands over.
+  platform::Surface surface;
+  surface.Resize(12, 10, 0);
+  std::vector<RECT> visible = {RECT{2, 2, 10, 4}, RECT{2, 4, 6, 5}};
+  HDC dc = platform::gdi::CreateSurfaceDC(&surface, {2, 2}, visible, nullptr);
+  // Even a clip region selected by the painter cannot widen what is visible.
+  HRGN everything = CreateRectRgn(-100, -100, 100, 100);
+  SelectClipRgn(dc, everything);
+  DeleteObject(everything);
+  RECT all{-5, -5, 20, 20};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  TextOutA(dc, 0, 0, "MMMMMMMMMM", 10);
+  MoveToEx(dc, -3, 6, nullptr);
+  LineTo(dc, 20, -3);
+  int outside = 0;
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 12; ++x) {
+      bool inside = (y >= 2 && y < 4 && x >= 2 && x < 10) || (y == 4 && x >= 2 && x < 6);
+      if (!inside) outside += surface.pixels[static_cast<std::size_t>(y) * 12 + x] != 0;
+    }
+  }
+  EXPECT_EQ(outside, 0);
+  EXPECT_EQ(surface.pixels[4 * 12 + 5], 0xFFFFFFu);
+  platform::gdi::ReleaseSurfaceDC(dc);
+}
+
 TEST(SurfaceDc, ResizeKeepsTheOverlapAndFillsTheRest) {
   platform::Surface surface;
   surface.Resize(2, 2, 7);
