@@ -11,7 +11,9 @@ constexpr int kMaxDimension = 32768;
 std::uint32_t Read32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint16_t Read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Read16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 int MaskShift(std::uint32_t mask) {
   int shift = 0;
@@ -185,8 +187,7 @@ void DecodeDibRows(const DibFormat& f, const std::uint8_t* bits, int first, int 
   }
 }
 
-bool ReadPackedDib(const std::uint8_t* data, std::size_t size, Surface* surface,
-                   bool* monochrome) {
+bool ReadPackedDib(const std::uint8_t* data, std::size_t size, Surface* surface, bool* monochrome) {
   DibFormat f;
   if (!ParseDibInfo(data, size, DIB_RGB_COLORS, nullptr, &f)) return false;
   std::size_t need = f.stride * static_cast<std::size_t>(f.height);

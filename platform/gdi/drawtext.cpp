@@ -145,7 +145,9 @@ int DrawTextA(HDC handle, LPCSTR text, int length, LPRECT rect, UINT format) {
   int width = rect->right - rect->left;
 
   std::vector<Line> lines;
-  for (auto& paragraph : Paragraphs(DecodeUtf8(std::string_view(text ? text : "", static_cast<std::size_t>(length))), format)) {
+  for (auto& paragraph :
+       Paragraphs(DecodeUtf8(std::string_view(text ? text : "", static_cast<std::size_t>(length))),
+                  format)) {
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
       for (Line& line : Wrap(paragraph, layout, width)) lines.push_back(std::move(line));
     } else {

@@ -22,7 +22,7 @@ struct Object {
   virtual ~Object() = default;
   Kind kind;
   bool stock = false;
-  int selections = 0;         // DCs that have it selected
+  int selections = 0;          // DCs that have it selected
   bool deletePending = false;  // deleted while selected: freed when the last DC lets go
 };
 
@@ -53,7 +53,8 @@ class RealizedFont;
 struct FontObject : Object {
   FontObject() : Object(Kind::Font) {}
   LOGFONTA logFont{};
-  RealizedFont* realized = nullptr;  // made on first use; realized fonts live as long as the process
+  RealizedFont* realized =
+      nullptr;  // made on first use; realized fonts live as long as the process
 };
 
 struct PaletteObject : Object {

@@ -142,11 +142,11 @@ TEST(DcState, SaveAndRestoreBringBackObjectsColoursOriginsAndClip) {
 TEST(DcClip, FillRectHonoursClipRegionsAndBothOrigins) {
   Canvas canvas(12, 12);
   HBRUSH red = CreateSolidBrush(kRed);
-  SetViewportOrgEx(canvas.dc, 2, 0, nullptr);   // logical x 0 is device x 2
-  SetWindowOrgEx(canvas.dc, 0, -1, nullptr);    // logical y -1 is device y 0
+  SetViewportOrgEx(canvas.dc, 2, 0, nullptr);  // logical x 0 is device x 2
+  SetWindowOrgEx(canvas.dc, 0, -1, nullptr);   // logical y -1 is device y 0
   // The clip rect is given in logical units and kept in device units.
-  IntersectClipRect(canvas.dc, 0, 0, 6, 6);     // device 2..8 x 1..7
-  ExcludeClipRect(canvas.dc, 2, 2, 4, 4);       // device 4..6 x 3..5
+  IntersectClipRect(canvas.dc, 0, 0, 6, 6);  // device 2..8 x 1..7
+  ExcludeClipRect(canvas.dc, 2, 2, 4, 4);    // device 4..6 x 3..5
   RECT all{-10, -10, 20, 20};
   FillRect(canvas.dc, &all, red);
   SetViewportOrgEx(canvas.dc, 0, 0, nullptr);

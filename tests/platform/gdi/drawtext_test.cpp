@@ -12,8 +12,8 @@ namespace {
 struct TextCanvas : Canvas {
   HFONT font;
   TextCanvas(int width, int height) : Canvas(width, height) {
-    font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                       "MS Sans Serif");
+    font =
+        CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
     SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
   }

@@ -49,7 +49,7 @@ TEST(PackedImageReader, ReadsAWellFormedImageAndRefusesEveryTruncation) {
   ASSERT_EQ(surface.width, 4);
   // Bottom row first in storage: the top row is 1 1 0 0 (red red blue blue).
   EXPECT_EQ(surface.pixels, (std::vector<std::uint32_t>{0xFF0000, 0xFF0000, 0x0000FF, 0x0000FF,
-                                                         0x0000FF, 0xFF0000, 0xFF0000, 0x0000FF}));
+                                                        0x0000FF, 0xFF0000, 0xFF0000, 0x0000FF}));
   for (std::size_t n = 0; n < data.size(); ++n) {
     std::vector<std::uint8_t> cut(data.begin(), data.begin() + static_cast<long>(n));
     EXPECT_FALSE(platform::gdi::ReadPackedDib(cut.data(), cut.size(), &surface, nullptr)) << n;
