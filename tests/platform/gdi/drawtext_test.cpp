@@ -50,6 +50,14 @@ TEST(DrawText, CalcRectMeasuresOneLineWithoutDrawing) {
   EXPECT_EQ(r.right, 5 + canvas.Width("Repeat"));
   EXPECT_EQ(r.bottom, 7 + 13);
   EXPECT_EQ(canvas.InkBox().right, -1);  // nothing drawn
+  // Empty text measures empty; a lone prefix character still takes a line of no width.
+  RECT empty{5, 7, 50, 50};
+  EXPECT_EQ(DrawTextA(canvas.dc, "", 0, &empty, DT_CALCRECT), 0);
+  EXPECT_EQ(empty.right, 5);
+  EXPECT_EQ(empty.bottom, 7);
+  RECT amp{0, 0, 50, 50};
+  EXPECT_EQ(DrawTextA(canvas.dc, "&", 1, &amp, DT_CALCRECT), 13);
+  EXPECT_EQ(amp.right, 0);
 }
 
 TEST(DrawText, WordBreakWrapsAtSpacesAndCalcRectCountsTheLines) {
