@@ -116,7 +116,8 @@ void Transfer(DcObject* dc, RECT dest, const BlitSource* src, const Surface* mas
           index = bit ? fore : back;
         }
         std::uint32_t p = 0;
-        if (usesPattern && RopUsesPattern(index) && !brush.Hollow() && !brush.At(x, y, &p)) {
+        // A hollow brush, or the transparent background of a hatch, leaves the pixel alone.
+        if (usesPattern && RopUsesPattern(index) && (brush.Hollow() || !brush.At(x, y, &p))) {
           continue;
         }
         row[x] = Rop3(index, p, s, row[x]);
