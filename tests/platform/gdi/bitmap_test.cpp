@@ -239,3 +239,26 @@ TEST(DeviceDependentBitmaps, ColourBitsAreFourBytesPerPixelBlueFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DeviceIndependentBitmaps, DrawingStraightToADeviceCountsSourceRowsFromTheBottom) {
+  InfoWithTable info = Header(2, 2, 24);
+  // Stored bottom row first: red green, then blue white.
+  const BYTE bits[16] = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
+  Canvas canvas(4, 4, false, 0);
+  auto* header = reinterpret_cast<BITMAPINFO*>(&info);
+  EXPECT_EQ(StretchDIBits(canvas.dc, 0, 0, 4, 4, 0, 0, 2, 2, bits, header, DIB_RGB_COLORS, SRCCOPY),
+            2);
+  EXPECT_EQ(canvas.At(0, 0), RGB(0, 0, 255));
+  EXPECT_EQ(canvas.At(3, 1), kWhite);
+  EXPECT_EQ(canvas.At(1, 3), kRed);
+  EXPECT_EQ(canvas.At(2, 2), RGB(0, 255, 0));
+  // One row from the lower-left corner of the image: the bottom row.
+  Canvas one(2, 1, false, 0);
+  SetDIBitsToDevice(one.dc, 0, 0, 2, 1, 0, 0, 0, 2, bits, header, DIB_RGB_COLORS);
+  EXPECT_EQ(one.At(0, 0), kRed);
+  EXPECT_EQ(one.At(1, 0), RGB(0, 255, 0));
+}
+
+}  // namespace

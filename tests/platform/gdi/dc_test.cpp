@@ -218,3 +218,35 @@ TEST(DeviceCaps, TheDisplayIsTrueColourAt96DotsPerInchWithoutPalette) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Palettes, AcceptedAndUsedForPaletteIndexColours) {
+  Canvas canvas(2, 1);
+  struct {
+    WORD version, count;
+    PALETTEENTRY entries[2];
+  } logical{0x300, 2, {{10, 20, 30, 0}, {200, 100, 50, 0}}};
+  HPALETTE palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&logical));
+  ASSERT_NE(palette, nullptr);
+  WORD count = 0;
+  EXPECT_EQ(GetObjectA(palette, sizeof count, &count), 2);
+  EXPECT_EQ(count, 2);
+  HPALETTE previous = SelectPalette(canvas.dc, palette, FALSE);
+  EXPECT_EQ(previous, GetStockObject(DEFAULT_PALETTE));
+  EXPECT_EQ(RealizePalette(canvas.dc), 0u);
+  SetPixel(canvas.dc, 0, 0, PALETTEINDEX(1));
+  EXPECT_EQ(canvas.At(0, 0), RGB(200, 100, 50));
+  SetPixel(canvas.dc, 1, 0, PALETTERGB(1, 2, 3));  // the flag byte is ignored on true colour
+  EXPECT_EQ(canvas.At(1, 0), RGB(1, 2, 3));
+  EXPECT_EQ(GetNearestPaletteIndex(palette, RGB(190, 110, 40)), 1u);
+  PALETTEENTRY out[2] = {};
+  EXPECT_EQ(GetPaletteEntries(palette, 1, 5, out), 1u);
+  EXPECT_EQ(out[0].peRed, 200);
+  SelectPalette(canvas.dc, previous, FALSE);
+  EXPECT_TRUE(DeleteObject(palette));
+  logical.version = 0x200;
+  EXPECT_EQ(CreatePalette(reinterpret_cast<LOGPALETTE*>(&logical)), nullptr);
+}
+
+}  // namespace
