@@ -170,6 +170,8 @@ TEST(Edges, RaisedEdgeUsesTheClassicColoursAndMiddleFill) {
   EXPECT_EQ(canvas.At(0, 0), shadow);
   EXPECT_EQ(canvas.At(1, 1), kBlack);
   EXPECT_EQ(canvas.At(5, 5), dark);  // the right and bottom were not asked for
+  EXPECT_EQ(canvas.At(5, 0), shadow);  // a side drawn alone runs the full length
+  EXPECT_EQ(canvas.At(0, 5), shadow);
 }
 
 TEST(Edges, FocusRectangleIsDottedAndDrawingItTwiceRestoresEveryPixel) {
