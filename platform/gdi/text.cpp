@@ -104,7 +104,6 @@ BOOL TextOut(HDC handle, int x, int y, UINT options, const RECT* rect, LPCSTR te
   const RECT* limit = nullptr;
   if (rect) limitRect = Normalized(ToDevice(dc, *rect));
   if (rect && (options & ETO_CLIPPED)) limit = &limitRect;
-  std::uint32_t background = DevicePixel(dc, dc->state.backgroundColour);
   if (rect && (options & ETO_OPAQUE)) {
     RECT s = ToSurface(dc, limitRect);
     BrushObject solid;
@@ -116,7 +115,6 @@ BOOL TextOut(HDC handle, int x, int y, UINT options, const RECT* rect, LPCSTR te
     if (limit) cell = IntersectRects(cell, ToSurface(dc, *limit));
     BrushObject solid;
     solid.colour = dc->state.backgroundColour;
-    (void)background;
     FillRop3(dc, cell, BrushSampler(dc, &solid), 0xF0);
   }
   PaintGlyphs(dc, left, top, decoded, advances, limit);
