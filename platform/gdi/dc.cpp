@@ -9,8 +9,14 @@
 namespace platform::gdi {
 
 const std::vector<RECT>& DcObject::Clip() {
-  if (clipValid_) return clipCache_;
+  // A surface resized under a live DC must not leave rectangles past its new edges.
+  if (clipValid_ &&
+      (!surface || (surface->width == clipWidth_ && surface->height == clipHeight_))) {
+    return clipCache_;
+  }
   clipCache_.clear();
+  clipWidth_ = surface ? surface->width : 0;
+  clipHeight_ = surface ? surface->height : 0;
   if (surface) {
     RECT bounds{0, 0, surface->width, surface->height};
     for (const RECT& v : visible) {

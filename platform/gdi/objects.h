@@ -121,6 +121,7 @@ struct DcObject : Object {
  private:
   std::vector<RECT> clipCache_;
   bool clipValid_ = false;
+  int clipWidth_ = 0, clipHeight_ = 0;  // surface size the cache was made for
 };
 
 // Handle table.

@@ -65,6 +65,19 @@ TEST(SurfaceDc, PaintingStaysInsideAnUpdateRegionWithASiblingCutOut) {
   platform::gdi::ReleaseSurfaceDC(dc);
 }
 
+TEST(SurfaceDc, ASurfaceShrunkUnderALiveDcIsNeverDrawnPast) {
+  platform::Surface surface;
+  surface.Resize(10, 10, 0);
+  HDC dc = platform::gdi::CreateSurfaceDC(&surface, {0, 0}, {RECT{0, 0, 10, 10}}, nullptr);
+  RECT all{0, 0, 10, 10};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  surface.Resize(4, 3, 0);
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  EXPECT_EQ(surface.pixels.size(), 12u);
+  EXPECT_EQ(surface.pixels[11], 0x808080u);
+  platform::gdi::ReleaseSurfaceDC(dc);
+}
+
 TEST(SurfaceDc, ResizeKeepsTheOverlapAndFillsTheRest) {
   platform::Surface surface;
   surface.Resize(2, 2, 7);
