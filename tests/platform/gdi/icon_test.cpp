@@ -88,9 +88,9 @@ TEST(Icons, ModuleIconLoadsAtThirtyTwoPixelsAndIsShared) {
   EXPECT_EQ(LoadIconA(module, "MAINICON"), icon);
   Canvas canvas(32, 32);
   ASSERT_TRUE(DrawIcon(canvas.dc, 0, 0, icon));
-  EXPECT_EQ(canvas.At(0, 0), kWhite);             // transparent corner
-  EXPECT_EQ(canvas.At(11, 1), RGB(0, 128, 128));  // the teal disc
-  EXPECT_EQ(canvas.At(16, 6), 0u);                // the note's stem
+  EXPECT_EQ(canvas.At(0, 0), RGB(0, 128, 0));     // green corner
+  EXPECT_EQ(canvas.At(31, 0), RGB(0, 255, 255));  // the cyan band
+  EXPECT_EQ(canvas.At(13, 6), 0u);                // the beam of the notes
   EXPECT_TRUE(DestroyIcon(icon));                 // shared: stays usable
   EXPECT_TRUE(DrawIcon(canvas.dc, 0, 0, icon));
   EXPECT_EQ(LoadIconA(module, "NOSUCHICON"), nullptr);
