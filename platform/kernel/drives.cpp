@@ -203,6 +203,27 @@ bool ParseDriveTable(const std::string& text, std::array<Drive, 26>& drives, std
   return true;
 }
 
+std::string FormatDriveTable() {
+  static const char* const kTypeNames[] = {"", "", "removable", "fixed", "remote", "cdrom", "ramdisk"};
+  KernelState& state = State();
+  std::lock_guard lock(state.mutex);
+  std::string table;
+  for (int i = 0; i < 26; ++i) {
+    const Drive& drive = state.drives[i];
+    if (!drive.present) continue;
+    if (!table.empty()) table += ';';
+    table += static_cast<char>('A' + i);
+    table += '=' + drive.root + ':' + kTypeNames[drive.type];
+    if (!drive.label.empty()) table += ":label=" + drive.label;
+    if (!drive.share.empty()) table += ":share=" + drive.share;
+    char serial[16];
+    std::snprintf(serial, sizeof serial, "%08X", drive.serial);
+    table += std::string(":serial=") + serial;
+    if (!drive.ready) table += ":notready";
+  }
+  return table;
+}
+
 void DefaultDrives(std::array<Drive, 26>& drives) {
   std::string reason;
   const char* setting = std::getenv("TD_DRIVES");

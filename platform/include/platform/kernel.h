@@ -23,6 +23,7 @@ inline constexpr DWORD ERROR_BAD_DEVICE = 1200;
 inline constexpr DWORD ERROR_NOT_CONNECTED = 2250;
 inline constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
 inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
+inline constexpr DWORD ERROR_INVALID_ADDRESS = 487;
 
 struct SECURITY_ATTRIBUTES {
   DWORD nLength;
