@@ -159,7 +159,14 @@ DWORD LocateIn(const std::string& name, std::string& host) {
       continue;
     }
     struct stat info;
-    if (stat(path.host.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) continue;
+    if (stat(path.host.c_str(), &info) != 0) {
+      std::string parent = path.host.substr(0, path.host.rfind('/'));
+      if (error == ERROR_FILE_NOT_FOUND && !parent.empty() && stat(parent.c_str(), &info) != 0) {
+        error = ERROR_PATH_NOT_FOUND;
+      }
+      continue;
+    }
+    if (S_ISDIR(info.st_mode)) continue;
     if (access(path.host.c_str(), X_OK) != 0) {
       error = ERROR_ACCESS_DENIED;
       continue;
