@@ -92,8 +92,9 @@ bool SharingAllows(ShareRegistry& registry, std::pair<dev_t, ino_t> key, DWORD a
 
 // The error for a host entry that is missing: the file, or a folder on the way to it.
 DWORD MissingError(const std::string& host) {
-  std::string parent = host.substr(0, host.rfind('/'));
-  if (parent.empty()) parent = "/";
+  std::size_t slash = host.rfind('/');
+  std::string parent = slash == 0 || slash == std::string::npos ? std::string(1, '/')
+                                                                : host.substr(0, slash);
   struct stat info;
   return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? ERROR_FILE_NOT_FOUND
                                                                      : ERROR_PATH_NOT_FOUND;
