@@ -52,8 +52,8 @@ Folders& TheFolders() {
 }
 
 void FindFirstFile(benchmark::State& state) {
-  std::string pattern = platform::HostToWindowsPath(TheFolders().For(static_cast<int>(state.range(0)))) +
-                        "\\*.mid";
+  std::string pattern =
+      platform::HostToWindowsPath(TheFolders().For(static_cast<int>(state.range(0)))) + "\\*.mid";
   for (auto _ : state) {
     WIN32_FIND_DATAA data;
     int count = 0;

@@ -18,7 +18,8 @@ namespace platform::kernel {
 class Listing {
  public:
   // Takes the folder's descriptor, which entries are looked up from.
-  Listing(int folder, dev_t device, ino_t inode) : folder_(folder), device_(device), inode_(inode) {}
+  Listing(int folder, dev_t device, ino_t inode)
+      : folder_(folder), device_(device), inode_(inode) {}
   ~Listing();
   Listing(const Listing&) = delete;
   Listing& operator=(const Listing&) = delete;

@@ -123,7 +123,8 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findFileData) {
   if (listing == nullptr) {
     return fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
   }
-  auto search = std::make_shared<SearchObject>(std::move(listing), path.host, pattern, path.isRoot());
+  auto search =
+      std::make_shared<SearchObject>(std::move(listing), path.host, pattern, path.isRoot());
   if (!search->Next(*findFileData)) return fail(ERROR_FILE_NOT_FOUND);
   HANDLE handle = AddObject(std::move(search));
   if (handle == nullptr) return INVALID_HANDLE_VALUE;

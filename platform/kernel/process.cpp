@@ -142,9 +142,8 @@ bool EndsWithNoCase(const std::string& text, const std::string& end) {
 // extension, or without its ".exe" (host programs have none).
 DWORD LocateIn(const std::string& name, std::string& host) {
   std::vector<std::string> candidates{name};
-  std::string last = name.substr(name.find_last_of("\\/:") == std::string::npos
-                                     ? 0
-                                     : name.find_last_of("\\/:") + 1);
+  std::string last = name.substr(
+      name.find_last_of("\\/:") == std::string::npos ? 0 : name.find_last_of("\\/:") + 1);
   if (EndsWithNoCase(name, ".exe")) {
     candidates.push_back(name.substr(0, name.size() - 4));
   } else if (last.find('.') == std::string::npos) {
@@ -207,9 +206,8 @@ DWORD LocateProgram(const std::string& name, std::string& host) {
 using namespace platform::kernel;
 
 BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES,
-                    LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID environment,
-                    LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
-                    LPPROCESS_INFORMATION processInformation) {
+                    LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID environment, LPCSTR currentDirectory,
+                    LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation) {
   auto fail = [](DWORD error) {
     SetLastError(error);
     return FALSE;

@@ -136,8 +136,10 @@ TEST_F(FileTransfer, OverlappedOffsetReadsAndWritesAtThatPlace) {
 
 TEST_F(FileTransfer, AccessDecidesWhichTransfersAreAllowed) {
   MakeFile("data.bin", "abc");
-  HANDLE readOnly = Open("data.bin", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-  HANDLE writeOnly = Open("data.bin", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  HANDLE readOnly =
+      Open("data.bin", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  HANDLE writeOnly =
+      Open("data.bin", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
   ASSERT_NE(readOnly, INVALID_HANDLE_VALUE);
   ASSERT_NE(writeOnly, INVALID_HANDLE_VALUE);
   DWORD count = 7;
@@ -202,8 +204,8 @@ TEST_F(FileHandles, ClosedAndForgedHandlesAreRefused) {
 }
 
 TEST_F(FileHandles, DeleteOnCloseRemovesTheFile) {
-  HANDLE file = Open("scratch.tmp", GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW,
-                     FILE_FLAG_DELETE_ON_CLOSE);
+  HANDLE file =
+      Open("scratch.tmp", GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(std::filesystem::exists(Host("scratch.tmp")));
   CloseHandle(file);
@@ -215,8 +217,8 @@ TEST_F(FileAttributes, FollowTheHostEntry) {
   MakeFile(".hidden");
   MakeFolder("folder");
   MakeFile("locked.txt", "keep");
-  std::filesystem::permissions(Host("locked.txt"), std::filesystem::perms::owner_read |
-                                                       std::filesystem::perms::group_read);
+  std::filesystem::permissions(
+      Host("locked.txt"), std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
   EXPECT_EQ(GetFileAttributesA("plain.txt"), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
   EXPECT_EQ(GetFileAttributesA(".hidden"),
             static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN));

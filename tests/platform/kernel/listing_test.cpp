@@ -26,7 +26,8 @@ std::vector<Entry> List(const char* pattern) {
     found.push_back({data.cFileName, data.dwFileAttributes, data.nFileSizeLow});
   } while (FindNextFileA(search, &data));
   FindClose(search);
-  std::sort(found.begin(), found.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  std::sort(found.begin(), found.end(),
+            [](const Entry& a, const Entry& b) { return a.name < b.name; });
   return found;
 }
 

@@ -41,8 +41,8 @@ TEST_F(CurrentDirectory, DriveAloneSelectsThatDrivesCurrentDirectory) {
   MakeFolder("t1/deep");
   MakeFolder("u1");
   // Drive U: is a second folder of the scratch area.
-  ASSERT_TRUE(platform::InstallDriveTable("C=/;T=" + Host("t1").string() + ";U=" +
-                                          Host("u1").string()));
+  ASSERT_TRUE(
+      platform::InstallDriveTable("C=/;T=" + Host("t1").string() + ";U=" + Host("u1").string()));
   ASSERT_TRUE(SetCurrentDirectoryA("T:\\deep"));
   ASSERT_TRUE(SetCurrentDirectoryA("U:"));
   EXPECT_EQ(CurrentFolder(), "U:\\");
@@ -73,7 +73,8 @@ TEST_F(CurrentDirectory, RefusedChangesKeepTheCurrentDirectory) {
 TEST_F(CurrentDirectory, LongPathsFailWithoutOverflowingBuffers) {
   // Build a real folder chain whose Windows name passes MAX_PATH only at the end.
   std::string relative;
-  for (int i = 0; i < 24; ++i) relative += (i ? "/" : "") + std::string(9, static_cast<char>('a' + i));
+  for (int i = 0; i < 24; ++i)
+    relative += (i ? "/" : "") + std::string(9, static_cast<char>('a' + i));
   MakeFolder(relative);
   std::string windows = relative;
   std::replace(windows.begin(), windows.end(), '/', '\\');
@@ -87,7 +88,7 @@ TEST_F(CurrentDirectory, LongPathsFailWithoutOverflowingBuffers) {
   std::memset(small, '#', sizeof small);
   DWORD needed = GetCurrentDirectoryA(sizeof small, small);
   EXPECT_EQ(needed, 3u + windows.size() + 1);  // the size with its terminating zero
-  EXPECT_EQ(small[0], '#');                     // nothing written
+  EXPECT_EQ(small[0], '#');                    // nothing written
   EXPECT_EQ(GetFullPathNameA(std::string(300, 'b').c_str(), MAX_PATH, small, nullptr), 0u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
 }

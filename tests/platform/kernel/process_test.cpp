@@ -25,8 +25,8 @@ class Processes : public KernelFolder {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
-                        &startup, &info)) {
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+                        &info)) {
       return -1;
     }
     EXPECT_EQ(WaitForSingleObject(info.hProcess, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
@@ -76,8 +76,8 @@ TEST_F(Processes, TimedWaitsAndExitCodeWhileRunning) {
   STARTUPINFOA startup{};
   PROCESS_INFORMATION info{};
   char line[] = "T:\\slow";
-  BOOL started = CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                &startup, &info);
+  BOOL started =
+      CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
   dup2(savedInput, 0);
   close(savedInput);
   close(pipeEnds[0]);
@@ -182,11 +182,14 @@ DWORD CountUntilStopped(LPVOID counter) {
   return 99;
 }
 
-DWORD ReturnParameter(LPVOID value) { return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(value)); }
+DWORD ReturnParameter(LPVOID value) {
+  return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(value));
+}
 
 TEST(Threads, RunToTheirExitCode) {
   DWORD id = 0;
-  HANDLE thread = CreateThread(nullptr, 1000, ReturnParameter, reinterpret_cast<LPVOID>(17), 0, &id);
+  HANDLE thread =
+      CreateThread(nullptr, 1000, ReturnParameter, reinterpret_cast<LPVOID>(17), 0, &id);
   ASSERT_NE(thread, nullptr);
   EXPECT_NE(id, 0u);
   EXPECT_NE(id, GetCurrentThreadId());
