@@ -132,7 +132,9 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
   struct stat info;
   bool existed = stat(path.host.c_str(), &info) == 0;
   if (existed) {
-    if (S_ISDIR(info.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    // Folders, and devices, pipes and sockets (an open of a pipe could wait forever),
+    // are not files.
+    if (!S_ISREG(info.st_mode)) return Fail(ERROR_ACCESS_DENIED);
     if (creationDisposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS);
     // The read-only attribute refuses writing whoever runs the program.
     if (ReadOnlyMode(info.st_mode) && (write || creationDisposition == CREATE_ALWAYS)) {

@@ -317,6 +317,9 @@ BOOL SetCurrentDirectoryA(LPCSTR pathName) {
   KernelState& state = State();
   std::lock_guard lock(state.mutex);
   std::string name = pathName;
+  // An empty name keeps the current directory: for a typed "[folder]" entry the
+  // browsing controls change to an empty drive part before changing to the folder.
+  if (name.empty()) return TRUE;
   // "D:" alone selects the current directory of drive D.
   if (name.size() == 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]))) {
     int index = (name[0] | 0x20) - 'a';

@@ -183,9 +183,9 @@ DWORD LocateProgram(const std::string& name, std::string& host) {
   if (name.find_first_of("\\/:") != std::string::npos) return LocateIn(name, host);
   DWORD error = LocateIn(name, host);
   if (error == 0) return 0;
-  char path[4096];
-  DWORD length = GetEnvironmentVariableA("PATH", path, sizeof path);
-  std::string folders = length > 0 && length < sizeof path ? path : "";
+  std::string folders(GetEnvironmentVariableA("PATH", nullptr, 0), '\0');
+  folders.resize(GetEnvironmentVariableA("PATH", folders.data(),
+                                         static_cast<DWORD>(folders.size())));
   std::size_t start = 0;
   while (start < folders.size()) {
     std::size_t end = folders.find(';', start);

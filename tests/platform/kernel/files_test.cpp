@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "kernel_fixture.h"
@@ -68,6 +70,10 @@ TEST_F(FileOpen, MissingFileAndMissingFolderHaveTheirOwnCodes) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
   MakeFolder("dir");
   EXPECT_EQ(Open("T:\\dir", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  // A pipe is refused rather than waited on.
+  ASSERT_EQ(mkfifo(Host("pipe").c_str(), 0644), 0);
+  EXPECT_EQ(Open("pipe", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 

@@ -35,6 +35,8 @@ TEST_F(CurrentDirectory, RelativeChangesGoFromTheCurrentOneAndTheHostFollows) {
   EXPECT_EQ(CurrentFolder(), "T:\\");
   ASSERT_TRUE(SetCurrentDirectoryA("\\Songs\\Old\\"));
   EXPECT_EQ(CurrentFolder(), "T:\\Songs\\Old");
+  EXPECT_TRUE(SetCurrentDirectoryA(""));  // an empty name keeps the current directory
+  EXPECT_EQ(CurrentFolder(), "T:\\Songs\\Old");
 }
 
 TEST_F(CurrentDirectory, DriveAloneSelectsThatDrivesCurrentDirectory) {
