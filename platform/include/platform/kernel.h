@@ -88,6 +88,14 @@ struct PROCESS_INFORMATION {
 using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 
 using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID parameter);
+using PLONG = LONG*;
+using PDWORD = DWORD*;
+
+// The structure names without the character-set suffix.
+using WIN32_FIND_DATA = WIN32_FIND_DATAA;
+using LPWIN32_FIND_DATA = LPWIN32_FIND_DATAA;
+using STARTUPINFO = STARTUPINFOA;
+using LPSTARTUPINFO = LPSTARTUPINFOA;
 
 // Errors: the calling thread's last Windows error code.
 DWORD GetLastError();
