@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -177,7 +176,7 @@ TEST(VirtualMemory, ExecutablePagesRunCodeAndReservationsCommitLater) {
 DWORD CountUntilStopped(LPVOID counter) {
   while (!platform::ThreadStopRequested()) {
     ++*static_cast<std::atomic<int>*>(counter);
-    Sleep(1000);  // ends at once when the stop comes
+    Sleep(INFINITE);  // only the stop can end it
   }
   return 99;
 }
@@ -218,11 +217,10 @@ TEST(Threads, TerminateAsksTheThreadToStopAndItsWaitsEnd) {
   DWORD code = 0;
   EXPECT_TRUE(GetExitCodeThread(thread, &code));
   EXPECT_EQ(code, STILL_ACTIVE);
-  auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(WaitForSingleObject(thread, 10), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_TRUE(TerminateThread(thread, 8));
-  EXPECT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
-  // The second-long sleep was cut short.
-  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(900));
+  // The endless sleep ends; a generous limit keeps a fault from hanging the tests.
+  EXPECT_EQ(WaitForSingleObject(thread, 60000), static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_TRUE(GetExitCodeThread(thread, &code));
   EXPECT_EQ(code, 8u);
   EXPECT_EQ(counter.load(), 1);
