@@ -120,6 +120,12 @@ TEST_F(FullPathName, HostPathsMapThroughTheDriveTable) {
   std::string host;
   EXPECT_EQ(platform::WindowsToHostPath("t:\\dir\\file.mid", host), 0u);
   EXPECT_EQ(host, Host("Dir/File.MID").string());
+  // The program file is named through the table: the deepest drive that holds it.
+  std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
+  ASSERT_TRUE(platform::InstallDriveTable("C=/;P=" + program.parent_path().string()));
+  char module[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(nullptr, module, sizeof module), 0u);
+  EXPECT_EQ(std::string(module), "P:\\" + program.filename().string());
   ASSERT_TRUE(platform::InstallDriveTable("T=" + root_.string()));
   EXPECT_EQ(platform::HostToWindowsPath("/usr/lib"), "");
   char name[MAX_PATH];
