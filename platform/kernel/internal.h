@@ -28,7 +28,7 @@ struct Drive {
 struct KernelState {
   std::mutex mutex;
   std::array<Drive, 26> drives;
-  std::string current;                      // full Windows name of the current directory
+  std::string current;                       // full Windows name of the current directory
   std::array<std::string, 26> driveCurrent;  // each drive's current directory
   UINT errorMode = 0;
 };
@@ -40,6 +40,8 @@ KernelState& State();
 bool ParseDriveTable(const std::string& text, std::array<Drive, 26>& drives, std::string& error);
 // The table of TD_DRIVES, or C: = "/" when it is unset or not valid (said on stderr).
 void DefaultDrives(std::array<Drive, 26>& drives);
+// The current table in TD_DRIVES syntax, for child processes.
+std::string FormatDriveTable();
 // Puts a parsed table in place and derives the current directories. Lock held.
 void ApplyDriveTable(KernelState& state, const std::array<Drive, 26>& drives);
 
@@ -61,6 +63,13 @@ DWORD ResolveLocked(KernelState& state, const std::string& name, ResolvedPath& o
                     NameCheck check = NameCheck::Strict);
 // The same, taking the lock.
 DWORD Resolve(const std::string& name, ResolvedPath& out, NameCheck check = NameCheck::Strict);
+
+// "NAME=value" entries for a child: from a Windows environment block, or from the
+// process environment with PATH in host form; TD_DRIVES carries the drive table.
+std::vector<std::string> ChildEnvironment(const char* block);
+
+// Sleeps, returning early (false) when the calling platform thread is asked to stop.
+bool InterruptibleSleep(DWORD milliseconds);
 
 // Windows attribute bits of a host entry (name is the last part, for the hidden bit).
 DWORD AttributesOf(const std::string& name, unsigned mode);

@@ -42,7 +42,7 @@ class KernelFolder : public ::testing::Test {
     std::ifstream in(Host(relative), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  static std::string CurrentDirectory() {
+  static std::string CurrentFolder() {
     char buffer[MAX_PATH];
     DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
     return std::string(buffer, length);
