@@ -18,12 +18,20 @@ struct BlitSource {
 namespace {
 
 // Where the source pixel for destination column i of n comes from (nearest sample).
-int SourceIndex(int i, int n, int from, int to) {
-  int span = to - from;
+int SourceIndex(int i, int n, int from, int span) {
   if (span == n) return from + i;
-  long long offset = (static_cast<long long>(2 * i + 1) * span) / (2LL * n);
-  if (span < 0) offset -= 1;
-  return from + static_cast<int>(offset);
+  return from + static_cast<int>((static_cast<long long>(2 * i + 1) * span) / (2LL * n));
+}
+
+// A rectangle given by a corner and signed extents: mirrored ones cover the pixels from
+// the corner backwards, the corner included.
+RECT Covered(const RECT& r, bool* mirrorX, bool* mirrorY) {
+  RECT out = r;
+  *mirrorX = r.right < r.left;
+  *mirrorY = r.bottom < r.top;
+  if (*mirrorX) out = {r.right + 1, out.top, r.left + 1, out.bottom};
+  if (*mirrorY) out = {out.left, r.bottom + 1, out.right, r.top + 1};
+  return out;
 }
 
 }  // namespace
@@ -35,8 +43,8 @@ void Transfer(DcObject* dc, RECT dest, const BlitSource* src, const Surface* mas
               DWORD rop) {
   unsigned fore = (rop >> 16) & 0xFF;
   unsigned back = mask ? (rop >> 24) & 0xFF : fore;
-  bool mirrorX = dest.right < dest.left, mirrorY = dest.bottom < dest.top;
-  RECT box = Normalized(dest);
+  bool mirrorX, mirrorY;
+  RECT box = Covered(dest, &mirrorX, &mirrorY);
   int width = box.right - box.left, height = box.bottom - box.top;
   if (width == 0 || height == 0) return;
   BrushSampler brush(dc, SelectedBrush(dc));
@@ -53,11 +61,12 @@ void Transfer(DcObject* dc, RECT dest, const BlitSource* src, const Surface* mas
     local.surface = &copy;
     src = &local;
   }
-  RECT sourceRect = src ? src->rect : RECT{};
-  if (src && mirrorX) std::swap(sourceRect.left, sourceRect.right);
-  if (src && mirrorY) std::swap(sourceRect.top, sourceRect.bottom);
-  bool sameSize = src && sourceRect.right - sourceRect.left == width &&
-                  sourceRect.bottom - sourceRect.top == height;
+  bool sourceMirrorX = false, sourceMirrorY = false;
+  RECT sourceRect = src ? Covered(src->rect, &sourceMirrorX, &sourceMirrorY) : RECT{};
+  bool flipX = mirrorX != sourceMirrorX, flipY = mirrorY != sourceMirrorY;
+  int sourceWidth = sourceRect.right - sourceRect.left;
+  int sourceHeight = sourceRect.bottom - sourceRect.top;
+  bool sameSize = src && sourceWidth == width && sourceHeight == height && !flipX && !flipY;
   bool plainCopy = src && !mask && fore == 0xCC && sameSize && src->monochrome == dc->monochrome;
 
   for (const RECT& clip : dc->Clip()) {
@@ -68,7 +77,7 @@ void Transfer(DcObject* dc, RECT dest, const BlitSource* src, const Surface* mas
       int sy = 0;
       const std::uint32_t* sourceRow = nullptr;
       if (src) {
-        sy = SourceIndex(j, height, sourceRect.top, sourceRect.bottom);
+        sy = SourceIndex(flipY ? height - 1 - j : j, height, sourceRect.top, sourceHeight);
         if (sy < 0 || sy >= src->surface->height) continue;
         sourceRow = src->surface->pixels.data() + static_cast<std::size_t>(sy) * src->surface->width;
       }
@@ -88,7 +97,7 @@ void Transfer(DcObject* dc, RECT dest, const BlitSource* src, const Surface* mas
         int i = x - box.left;
         std::uint32_t s = 0;
         if (src) {
-          int sx = SourceIndex(i, width, sourceRect.left, sourceRect.right);
+          int sx = SourceIndex(flipX ? width - 1 - i : i, width, sourceRect.left, sourceWidth);
           if (sx < 0 || sx >= src->surface->width) continue;
           s = sourceRow[sx];
           if (src->monochrome && !dc->monochrome) {

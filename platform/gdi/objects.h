@@ -49,9 +49,11 @@ struct BrushObject : Object {
   HBITMAP patternBitmap = nullptr;
 };
 
+class RealizedFont;
 struct FontObject : Object {
   FontObject() : Object(Kind::Font) {}
   LOGFONTA logFont{};
+  RealizedFont* realized = nullptr;  // made on first use; realized fonts live as long as the process
 };
 
 struct PaletteObject : Object {
@@ -68,6 +70,7 @@ struct IconObject : Object {
   IconObject() : Object(Kind::Icon) {}
   bool isIcon = true;
   bool shared = false;  // loaded from resources or the system: DestroyIcon leaves it alone
+  bool monochromeSource = false;  // made from 1-bit images: GetIconInfo gives no colour bitmap
   int width = 0;
   int height = 0;
   POINT hotspot{0, 0};

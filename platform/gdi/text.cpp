@@ -7,7 +7,11 @@
 
 namespace platform::gdi {
 
-RealizedFont* DcFont(DcObject* dc) { return Realize(SelectedFont(dc)->logFont); }
+RealizedFont* DcFont(DcObject* dc) {
+  FontObject* font = SelectedFont(dc);
+  if (!font->realized) font->realized = Realize(font->logFont);
+  return font->realized;
+}
 
 namespace {
 
