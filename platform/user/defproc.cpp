@@ -11,6 +11,12 @@ namespace {
 
 POINT ScreenPoint(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
+bool HasFrameArea(const Window* w) {
+  return w->client.left != 0 || w->client.top != 0 ||
+         w->client.right != w->rect.right - w->rect.left ||
+         w->client.bottom != w->rect.bottom - w->rect.top;
+}
+
 bool HasMenuBar(const Window* w) { return !w->IsChild() && w->id != 0 && (w->style & WS_CAPTION) == WS_CAPTION; }
 
 LRESULT CalcSize(Window* w, LPARAM lParam) {
@@ -70,7 +76,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_NCHITTEST:
       return HitTest(w, ScreenPoint(lParam));
     case WM_NCACTIVATE:
-      InvalidateWindow(w, nullptr, RDW_FRAME | RDW_NOCHILDREN);
+      // The caption changes colour now, not at the next paint.
+      if (ReallyVisible(w) && HasFrameArea(w)) SendMessageA(window, WM_NCPAINT, 1, 0);
       return TRUE;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE && !(w->style & WS_MINIMIZE)) SetFocus(window);
@@ -102,7 +109,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_SETTEXT:
       w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-      if ((w->style & WS_CAPTION) == WS_CAPTION) InvalidateWindow(w, nullptr, RDW_FRAME | RDW_NOCHILDREN);
+      if ((w->style & WS_CAPTION) == WS_CAPTION && ReallyVisible(w)) SendMessageA(window, WM_NCPAINT, 1, 0);
       return TRUE;
     case WM_GETTEXT: {
       auto* buffer = reinterpret_cast<char*>(lParam);
