@@ -166,9 +166,13 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_NCLBUTTONDOWN:
       return NonClientButtonDown(w, wParam, lParam);
     case WM_NCLBUTTONDBLCLK:
-      if (wParam == HTCAPTION && (w->style & WS_MAXIMIZEBOX))
-        return SysCommand(window, w, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE);
-      return 0;
+      if (wParam == HTCAPTION) {
+        if (w->style & WS_MAXIMIZEBOX)
+          return SysCommand(window, w, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE);
+        return 0;
+      }
+      // A quick second press on a box or border acts as a press of its own.
+      return NonClientButtonDown(w, wParam, lParam);
     case WM_QUERYENDSESSION:
     case WM_QUERYOPEN:
       return TRUE;
@@ -186,6 +190,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         w->style |= WS_VISIBLE;
       } else {
         w->style &= ~WS_VISIBLE;
+        DropUpdates(w);  // nothing is painted until redraw is on again and the caller invalidates
       }
       return 0;
     case WM_CHARTOITEM:

@@ -52,6 +52,11 @@ Slot* SlotOf(HWND handle, std::uint32_t* generationOut) {
 
 }  // namespace
 
+std::atomic<bool>& StartedFlag() {
+  static std::atomic<bool> started{false};
+  return started;
+}
+
 State& Global() {
   static auto* state = new State();
   return *state;
@@ -139,6 +144,9 @@ void EnsureStarted() {
   desktop->threadId = state.guiThread;
   state.desktop = desktop;
   backend::Current();
+  StartedFlag().store(true);
 }
+
+bool Started() { return StartedFlag().load(); }
 
 }  // namespace platform::user

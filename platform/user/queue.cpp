@@ -155,7 +155,10 @@ std::map<std::string, UINT>& RegisteredMessages() {
 
 }  // namespace
 
-void WakeQueue() { backend::Current().Wake(); }
+void WakeQueue() {
+  // Before start-up nobody can be waiting, and the backend must be made on the GUI thread.
+  if (Started()) backend::Current().Wake();
+}
 
 void RemoveMessagesFor(HWND window) {
   Queue& queue = TheQueue();

@@ -109,6 +109,7 @@ bool HandleIsLive(HWND handle);
 inline HWND H(const Window* w) { return w ? w->handle : nullptr; }
 DWORD CurrentThreadId();
 void EnsureStarted();  // creates the desktop and picks the backend on first use
+bool Started();        // safe from any thread
 
 // Classes.
 WindowClass* FindClass(LPCSTR name, HINSTANCE instance);

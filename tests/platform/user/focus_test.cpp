@@ -20,8 +20,12 @@ TEST_F(UserTest, ActivationMovesInTheDocumentedOrder) {
   EXPECT_EQ(relevant, expected);
   EXPECT_EQ(Count(WM_ACTIVATEAPP), 0);  // the program stayed active
   for (const Entry& e : Log()) {
-    if (e.message == WM_ACTIVATE && e.window == a) EXPECT_EQ(LOWORD(e.wParam), WA_INACTIVE);
-    if (e.message == WM_ACTIVATE && e.window == b) EXPECT_EQ(reinterpret_cast<HWND>(e.lParam), a);
+    if (e.message == WM_ACTIVATE && e.window == a) {
+      EXPECT_EQ(LOWORD(e.wParam), WA_INACTIVE);
+    }
+    if (e.message == WM_ACTIVATE && e.window == b) {
+      EXPECT_EQ(reinterpret_cast<HWND>(e.lParam), a);
+    }
   }
   EXPECT_EQ(GetWindow(GetDesktopWindow(), GW_CHILD), b);  // activation brings it to the top
 }
@@ -97,7 +101,9 @@ TEST_F(UserTest, ApplicationActivationIsAnnouncedToEveryTopLevelWindow) {
   ShowWindow(a, SW_HIDE);
   EXPECT_EQ(GetActiveWindow(), nullptr);
   for (const Entry& e : Log())
-    if (e.message == WM_ACTIVATEAPP) EXPECT_EQ(e.wParam, static_cast<WPARAM>(FALSE));
+    if (e.message == WM_ACTIVATEAPP) {
+      EXPECT_EQ(e.wParam, static_cast<WPARAM>(FALSE));
+    }
   EXPECT_EQ(Count(WM_ACTIVATEAPP, b), 1);
 }
 

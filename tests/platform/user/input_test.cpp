@@ -71,7 +71,9 @@ TEST_F(InputTest, ClickInAnInactiveWindowAsksMouseActivateThenActivates) {
                                  static_cast<UINT>(WM_MOUSEACTIVATE), static_cast<UINT>(WM_ACTIVATE),
                                  static_cast<UINT>(WM_LBUTTONDOWN)}));
   for (const Entry& e : Received(WM_ACTIVATE))
-    if (e.window == second) EXPECT_EQ(LOWORD(e.wParam), WA_CLICKACTIVE);
+    if (e.window == second) {
+      EXPECT_EQ(LOWORD(e.wParam), WA_CLICKACTIVE);
+    }
 }
 
 TEST_F(InputTest, MouseActivateCanEatTheClick) {
@@ -190,7 +192,9 @@ TEST_F(InputTest, DisabledWindowsGetNoInput) {
   pt::PumpUntilIdle();
   EXPECT_EQ(Count(WM_LBUTTONDOWN), 0);
   for (const Entry& e : Log())
-    if (e.message == WM_SETCURSOR) EXPECT_EQ(static_cast<SHORT>(LOWORD(e.lParam)), HTERROR);
+    if (e.message == WM_SETCURSOR) {
+      EXPECT_EQ(static_cast<SHORT>(LOWORD(e.lParam)), HTERROR);
+    }
 }
 
 TEST_F(InputTest, DisablingSendsCancelModeThenEnableAndDropsCapture) {
@@ -284,4 +288,48 @@ TEST_F(InputTest, CapsLockToggles) {
   auto chars = Received(WM_CHAR);
   ASSERT_EQ(chars.size(), 1u);
   EXPECT_EQ(chars[0].wParam, static_cast<WPARAM>('A'));
+}
+
+TEST_F(InputTest, DraggingTheCaptionMovesAndTheCloseBoxCloses) {
+  HWND w = TopLevel(100, 100, 200, 150, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  pt::PumpUntilIdle();
+  Log().clear();
+  pt::MouseDown(150, 110);
+  pt::MouseMove(170, 135);
+  pt::MouseUp(170, 135);
+  pt::PumpUntilIdle();
+  RECT r;
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, 120);
+  EXPECT_EQ(r.top, 125);
+  EXPECT_TRUE(InOrder(MessagesOf(w), {static_cast<UINT>(WM_ENTERSIZEMOVE), static_cast<UINT>(WM_MOVE),
+                                      static_cast<UINT>(WM_EXITSIZEMOVE)}));
+  EXPECT_EQ(GetCapture(), nullptr);
+  // Pressing the close box and leaving it before the release does nothing.
+  pt::MouseDown(310, 137);
+  pt::MouseUp(250, 137);
+  pt::PumpUntilIdle();
+  ASSERT_TRUE(IsWindow(w));
+  pt::Click(310, 137);
+  pt::PumpUntilIdle();
+  EXPECT_FALSE(IsWindow(w));
+}
+
+TEST_F(InputTest, DraggingASizingBorderResizesWithinTheMinimum) {
+  HWND w = TopLevel(100, 100, 200, 150, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  pt::PumpUntilIdle();
+  pt::MouseDown(298, 180);  // right border
+  pt::MouseMove(338, 180);
+  pt::MouseUp(338, 180);
+  pt::PumpUntilIdle();
+  RECT r;
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.right - r.left, 240);
+  pt::MouseDown(r.right - 2, 180);
+  pt::MouseMove(r.left - 100, 180);
+  pt::MouseUp(r.left - 100, 180);
+  pt::PumpUntilIdle();
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXMINTRACK));
+  EXPECT_EQ(r.left, 100);
 }
