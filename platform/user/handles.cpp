@@ -110,7 +110,9 @@ bool HandleIsLive(HWND handle) {
 }
 
 DWORD CurrentThreadId() {
-  thread_local DWORD id = static_cast<DWORD>(syscall(SYS_gettid));
+  // Zero-initialised, so reading it needs no per-thread initialiser on the hot path.
+  thread_local DWORD id = 0;
+  if (!id) id = static_cast<DWORD>(syscall(SYS_gettid));
   return id;
 }
 
@@ -150,3 +152,26 @@ void EnsureStarted() {
 bool Started() { return StartedFlag().load(); }
 
 }  // namespace platform::user
+
+using namespace platform::user;
+
+// Here, beside the handle table, so that the lookup is inlined into the hottest call.
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window == HWND_BROADCAST) {
+    EnsureStarted();
+    std::vector<HWND> targets;
+    for (Window* w : Global().desktop->children) targets.push_back(w->handle);
+    for (HWND h : targets)
+      if (Window* w = LookupQuiet(h)) Send(w, message, wParam, lParam);
+    return 0;
+  }
+  Window* w = Lookup(window);
+  if (!w) return 0;
+  if (w->threadId != CurrentThreadId()) {
+    // Windows belong to the GUI thread; other threads post.
+    SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+  }
+  return w->procedure(window, message, wParam, lParam);
+}
+

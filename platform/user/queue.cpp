@@ -178,25 +178,6 @@ void ResetQueue() {
 
 using namespace platform::user;
 
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (window == HWND_BROADCAST) {
-    EnsureStarted();
-    std::vector<HWND> targets;
-    for (Window* w : Global().desktop->children) targets.push_back(w->handle);
-    for (HWND h : targets)
-      if (Window* w = LookupQuiet(h)) Send(w, message, wParam, lParam);
-    return 0;
-  }
-  Window* w = Lookup(window);
-  if (!w) return 0;
-  if (w->threadId != CurrentThreadId()) {
-    // Windows belong to the GUI thread; other threads post.
-    SetLastError(ERROR_ACCESS_DENIED);
-    return 0;
-  }
-  return w->procedure(window, message, wParam, lParam);
-}
-
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Queue& queue = TheQueue();
   if (window == HWND_BROADCAST) {
