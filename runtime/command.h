@@ -1,0 +1,16 @@
+// Runs a command through the command interpreter, as the player starts its companion
+// programs: COMSPEC, else CMD.EXE along PATH, given "/c " and the command, waited for
+// without limit.
+#pragma once
+#include <string_view>
+
+#include "platform/types.h"
+
+struct CommandOutcome {
+  bool started = false;  // false: no interpreter, or it could not be started
+  DWORD exitCode = 0;    // the interpreter's exit code when started
+  DWORD error = 0;       // the platform's error code when not started
+};
+
+// A failure to start is a result, never an exception.
+CommandOutcome RunCommandInterpreter(std::string_view command);
