@@ -175,4 +175,8 @@ Surface CaptureWindow(HWND window) {
   return out;
 }
 
+bool InstallDrives(const std::string& table, std::string* error) {
+  return InstallDriveTable(table, error);
+}
+
 }  // namespace platform::testing

@@ -11,9 +11,13 @@
 namespace platform::user {
 namespace {
 
+// A property named by an atom and one named by the atom's text are the same property.
 std::string PropertyKey(LPCSTR name) {
-  if (IS_INTRESOURCE(name)) return "#" + std::to_string(reinterpret_cast<std::uintptr_t>(name));
-  return name;
+  if (!IS_INTRESOURCE(name)) return name;
+  auto atom = static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(name));
+  char text[256];
+  if (atom >= 0xC000 && GlobalGetAtomNameA(atom, text, sizeof text) > 0) return text;
+  return "#" + std::to_string(atom);
 }
 
 std::vector<HWND> Handles(const std::vector<Window*>& windows) {

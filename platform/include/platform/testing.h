@@ -48,4 +48,8 @@ Surface CaptureScreen();
 Surface CaptureWindow(HWND window);
 bool SavePng(const Surface& surface, const std::string& path);
 
+// Installs a drive table in TD_DRIVES syntax for the session (the kernel's table); false
+// with the reason in `error` when the text is not a valid table.
+bool InstallDrives(const std::string& table, std::string* error = nullptr);
+
 }  // namespace platform::testing

@@ -154,3 +154,11 @@ TEST_F(UserTest, MessageTimeAndPositionFollowTheMessage) {
   EXPECT_EQ(GetMessageTime(), 1234);
   EXPECT_EQ(GetMessagePos(), static_cast<DWORD>(MAKELONG(30, 40)));
 }
+
+TEST_F(UserTest, HarnessInstallsADriveTable) {
+  std::string error;
+  ASSERT_TRUE(pt::InstallDrives("T=" + ::testing::TempDir(), &error)) << error;
+  EXPECT_EQ(GetDriveTypeA("T:\\"), static_cast<UINT>(DRIVE_FIXED));
+  EXPECT_FALSE(pt::InstallDrives("this is not a table", &error));
+  platform::InstallDefaultDriveTable();
+}

@@ -188,6 +188,9 @@ TEST_F(UserTest, ClassRegistrationErrors) {
   EXPECT_EQ(CreateWindowExA(0, "Nope", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
   HWND w = TopLevel();
+  DWORD process = 0;
+  EXPECT_EQ(GetWindowThreadProcessId(w, &process), GetCurrentThreadId());
+  EXPECT_EQ(process, GetCurrentProcessId());
   EXPECT_FALSE(UnregisterClassA("Recorder", nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
   DestroyWindow(w);
@@ -290,6 +293,9 @@ TEST_F(UserTest, TextAndProperties) {
   EXPECT_EQ(GetPropA(w, "Key"), reinterpret_cast<HANDLE>(5));
   EXPECT_TRUE(SetPropA(w, MAKEINTATOM(0xC123), reinterpret_cast<HANDLE>(6)));
   EXPECT_EQ(GetPropA(w, MAKEINTATOM(0xC123)), reinterpret_cast<HANDLE>(6));
+  ATOM atom = GlobalAddAtomA("Key");
+  EXPECT_EQ(GetPropA(w, MAKEINTATOM(atom)), reinterpret_cast<HANDLE>(5));  // the atom names it too
+  GlobalDeleteAtom(atom);
   EXPECT_EQ(RemovePropA(w, "Key"), reinterpret_cast<HANDLE>(5));
   EXPECT_EQ(GetPropA(w, "Key"), nullptr);
 }
