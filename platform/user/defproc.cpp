@@ -17,6 +17,29 @@ bool HasFrameArea(const Window* w) {
          w->client.bottom != w->rect.bottom - w->rect.top;
 }
 
+// The class cursor in the client area, the sizing arrows on a sizing border, else the arrow.
+LRESULT SetDefaultCursor(const Window* w, int hit) {
+  LPCSTR shape = IDC_ARROW;
+  switch (hit) {
+    case HTCLIENT:
+      if (w->windowClass->cursor) {
+        SetCursor(w->windowClass->cursor);
+        return TRUE;
+      }
+      return FALSE;
+    case HTERROR:
+    case HTTRANSPARENT:
+      return FALSE;
+    case HTLEFT: case HTRIGHT: shape = IDC_SIZEWE; break;
+    case HTTOP: case HTBOTTOM: shape = IDC_SIZENS; break;
+    case HTTOPLEFT: case HTBOTTOMRIGHT: shape = IDC_SIZENWSE; break;
+    case HTTOPRIGHT: case HTBOTTOMLEFT: shape = IDC_SIZENESW; break;
+    default: break;
+  }
+  SetCursor(LoadCursorA(nullptr, shape));
+  return TRUE;
+}
+
 bool HasMenuBar(const Window* w) { return !w->IsChild() && w->id != 0 && (w->style & WS_CAPTION) == WS_CAPTION; }
 
 LRESULT CalcSize(Window* w, LPARAM lParam) {
@@ -91,8 +114,9 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_SETCURSOR:
       if (w->IsChild() && w->parent) {
         if (SendMessageA(w->parent->handle, WM_SETCURSOR, wParam, lParam)) return TRUE;
+        if (!(w = LookupQuiet(window))) return FALSE;
       }
-      return FALSE;
+      return SetDefaultCursor(w, static_cast<SHORT>(LOWORD(lParam)));
     case WM_MOUSEWHEEL:
     case WM_CONTEXTMENU:
       if (w->IsChild() && w->parent) return SendMessageA(w->parent->handle, message, wParam, lParam);

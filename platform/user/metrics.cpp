@@ -71,7 +71,17 @@ constexpr Metric kMetrics[] = {
     {SM_CXFOCUSBORDER, 1},   {SM_CYFOCUSBORDER, 1},   {SM_REMOTESESSION, 0},
 };
 
-int animation = 0;  // window animation: off on this desktop unless the program turns it on
+int animation = 0;
+
+// The classic 8-point sans serif of captions, menus and messages.
+LOGFONTA ClassicFont(LONG weight) {
+  LOGFONTA font{};
+  font.lfHeight = -11;
+  font.lfWeight = weight;
+  font.lfCharSet = ANSI_CHARSET;
+  std::strcpy(font.lfFaceName, "MS Sans Serif");
+  return font;
+}  // window animation: off on this desktop unless the program turns it on
 
 }  // namespace
 }  // namespace platform::user
@@ -152,6 +162,39 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni
         return FALSE;
       }
       animation = info->iMinAnimate;
+      return TRUE;
+    }
+    case SPI_GETNONCLIENTMETRICS: {
+      auto* metrics = static_cast<NONCLIENTMETRICSA*>(pvParam);
+      // The newer layout adds one int at the end; both sizes are accepted.
+      if (!metrics || (metrics->cbSize != sizeof(NONCLIENTMETRICSA) &&
+                       metrics->cbSize != sizeof(NONCLIENTMETRICSA) + sizeof(int))) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+      }
+      UINT size = metrics->cbSize;
+      std::memset(metrics, 0, size);
+      metrics->cbSize = size;
+      metrics->iBorderWidth = 1;
+      metrics->iScrollWidth = 16;
+      metrics->iScrollHeight = 16;
+      metrics->iCaptionWidth = 18;
+      metrics->iCaptionHeight = 18;
+      metrics->lfCaptionFont = ClassicFont(FW_BOLD);
+      metrics->iSmCaptionWidth = 12;
+      metrics->iSmCaptionHeight = 15;
+      metrics->lfSmCaptionFont = ClassicFont(FW_BOLD);
+      metrics->iMenuWidth = 18;
+      metrics->iMenuHeight = 18;
+      metrics->lfMenuFont = ClassicFont(FW_NORMAL);
+      metrics->lfStatusFont = ClassicFont(FW_NORMAL);
+      metrics->lfMessageFont = ClassicFont(FW_NORMAL);
+      return TRUE;
+    }
+    case SPI_GETICONTITLELOGFONT: {
+      if (!pvParam) return FALSE;
+      LOGFONTA font = ClassicFont(FW_NORMAL);
+      std::memcpy(pvParam, &font, sizeof(font));
       return TRUE;
     }
     case SPI_GETBEEP: return setBool(TRUE);

@@ -2,6 +2,7 @@
 // focus, painting, system colours and metrics.
 #pragma once
 #include "platform/constants.h"
+#include "platform/gdi.h"
 #include "platform/types.h"
 
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
@@ -183,6 +184,24 @@ struct PAINTSTRUCT {
   BOOL fRestore;
   BOOL fIncUpdate;
   BYTE rgbReserved[32];
+};
+
+struct NONCLIENTMETRICSA {
+  UINT cbSize;
+  int iBorderWidth;
+  int iScrollWidth;
+  int iScrollHeight;
+  int iCaptionWidth;
+  int iCaptionHeight;
+  LOGFONTA lfCaptionFont;
+  int iSmCaptionWidth;
+  int iSmCaptionHeight;
+  LOGFONTA lfSmCaptionFont;
+  int iMenuWidth;
+  int iMenuHeight;
+  LOGFONTA lfMenuFont;
+  LOGFONTA lfStatusFont;
+  LOGFONTA lfMessageFont;
 };
 
 struct ANIMATIONINFO {
