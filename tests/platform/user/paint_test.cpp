@@ -231,3 +231,45 @@ TEST_F(PaintTest, ScreenshotsAreWrittenAsPng) {
   EXPECT_EQ(window.width, 100);
   EXPECT_EQ(window.pixels[0], 0xFFFFFFu);
 }
+
+TEST_F(PaintTest, RedrawOffStopsPaintingWithoutBusyWaiting) {
+  HWND w = Painted(nullptr, 0, 0, 100, 100, kRed, WS_POPUP | WS_VISIBLE);
+  pt::PumpUntilIdle();
+  painted.clear();
+  SendMessageA(w, WM_SETREDRAW, FALSE, 0);
+  InvalidateRect(w, nullptr, TRUE);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(GetQueueStatus(QS_ALLINPUT), 0u);
+  SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(w, nullptr, TRUE);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(painted.size(), 1u);
+}
+
+TEST_F(PaintTest, ClipChildrenKeepsTheParentsPaintOffItsChildren) {
+  HWND parent = Painted(nullptr, 0, 0, 200, 200, kBlue, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND child = Painted(parent, 50, 50, 50, 50, kRed, WS_CHILD | WS_VISIBLE);
+  pt::PumpUntilIdle();
+  colours[parent] = kGreen;
+  InvalidateRect(parent, nullptr, TRUE);
+  painted.clear();
+  pt::PumpUntilIdle();
+  EXPECT_EQ(painted, std::vector<HWND>{parent});
+  EXPECT_EQ(pt::ScreenPixel(10, 10), kGreen);
+  EXPECT_EQ(pt::ScreenPixel(60, 60), kRed);
+  (void)child;
+}
+
+TEST_F(PaintTest, WindowDcReachesTheFrame) {
+  HWND w = TopLevel(10, 10, 100, 100, WS_POPUP | WS_BORDER | WS_VISIBLE);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(pt::ScreenPixel(10, 10), RGB(0, 0, 0));  // the one-pixel border
+  HDC dc = GetWindowDC(w);
+  SetPixel(dc, 0, 0, kRed);
+  ReleaseDC(w, dc);
+  dc = GetDC(w);
+  SetPixel(dc, -1, -1, kGreen);  // outside the client area: clipped away
+  ReleaseDC(w, dc);
+  EXPECT_EQ(pt::ScreenPixel(10, 10), kRed);
+}

@@ -362,3 +362,36 @@ TEST_F(UserTest, MappingPointsBetweenWindows) {
   EXPECT_EQ(WindowFromPoint(POINT{125, 86}), top);
   EXPECT_EQ(ChildWindowFromPointEx(top, POINT{25, 35}, CWP_SKIPDISABLED), top);
 }
+
+TEST_F(UserTest, TopmostWindowsStayAboveOthers) {
+  HWND topmost = CreateWindowExA(WS_EX_TOPMOST, "Recorder", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
+                                 nullptr, nullptr, nullptr, nullptr);
+  HWND later = TopLevel(0, 0, 10, 10, WS_POPUP | WS_VISIBLE);
+  EXPECT_EQ(GetTopWindow(nullptr), topmost);
+  EXPECT_EQ(GetWindow(topmost, GW_HWNDNEXT), later);
+  SetWindowPos(topmost, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(GetWindowLongA(topmost, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  SetWindowPos(later, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(GetTopWindow(nullptr), later);
+}
+
+TEST_F(UserTest, HandleSlotsAreReusedWithoutReviving) {
+  HWND first = TopLevel(0, 0, 1, 1, WS_POPUP);
+  DestroyWindow(first);
+  // Far more windows than the table has slots, one at a time.
+  for (int i = 0; i < 70000; ++i) {
+    HWND w = CreateWindowExA(0, "Recorder", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(w, nullptr) << i;
+    ASSERT_NE(w, first);
+    DestroyWindow(w);
+  }
+  EXPECT_FALSE(IsWindow(first));
+}
+
+TEST_F(UserTest, HidingTheFocusChildHandsTheFocusToItsParent) {
+  HWND top = TopLevel(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
+  HWND child = Child(top, 0, 0, 10, 10, 1);
+  SetFocus(child);
+  ShowWindow(child, SW_HIDE);
+  EXPECT_EQ(GetFocus(), top);
+}
