@@ -22,44 +22,86 @@ UINT VirtualKey(SDL_Keycode key) {
   if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + static_cast<UINT>(key - SDLK_F1);
   if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return VK_NUMPAD1 + static_cast<UINT>(key - SDLK_KP_1);
   switch (key) {
-    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
-    case SDLK_CAPSLOCK: return VK_CAPITAL;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_END: return VK_END;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    case SDLK_SEMICOLON: return VK_OEM_1;
-    case SDLK_EQUALS: return VK_OEM_PLUS;
-    case SDLK_COMMA: return VK_OEM_COMMA;
-    case SDLK_MINUS: return VK_OEM_MINUS;
-    case SDLK_PERIOD: return VK_OEM_PERIOD;
-    case SDLK_SLASH: return VK_OEM_2;
-    case SDLK_BACKQUOTE: return VK_OEM_3;
-    case SDLK_LEFTBRACKET: return VK_OEM_4;
-    case SDLK_BACKSLASH: return VK_OEM_5;
-    case SDLK_RIGHTBRACKET: return VK_OEM_6;
-    case SDLK_QUOTE: return VK_OEM_7;
-    case SDLK_KP_0: return VK_NUMPAD0;
-    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
-    case SDLK_KP_PLUS: return VK_ADD;
-    case SDLK_KP_MINUS: return VK_SUBTRACT;
-    case SDLK_KP_PERIOD: return VK_DECIMAL;
-    case SDLK_KP_DIVIDE: return VK_DIVIDE;
-    case SDLK_NUMLOCKCLEAR: return VK_NUMLOCK;
-    default: return 0;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_TAB:
+      return VK_TAB;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+      return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+      return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT:
+      return VK_MENU;
+    case SDLK_CAPSLOCK:
+      return VK_CAPITAL;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_PAGEUP:
+      return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+      return VK_NEXT;
+    case SDLK_INSERT:
+      return VK_INSERT;
+    case SDLK_DELETE:
+      return VK_DELETE;
+    case SDLK_SEMICOLON:
+      return VK_OEM_1;
+    case SDLK_EQUALS:
+      return VK_OEM_PLUS;
+    case SDLK_COMMA:
+      return VK_OEM_COMMA;
+    case SDLK_MINUS:
+      return VK_OEM_MINUS;
+    case SDLK_PERIOD:
+      return VK_OEM_PERIOD;
+    case SDLK_SLASH:
+      return VK_OEM_2;
+    case SDLK_BACKQUOTE:
+      return VK_OEM_3;
+    case SDLK_LEFTBRACKET:
+      return VK_OEM_4;
+    case SDLK_BACKSLASH:
+      return VK_OEM_5;
+    case SDLK_RIGHTBRACKET:
+      return VK_OEM_6;
+    case SDLK_QUOTE:
+      return VK_OEM_7;
+    case SDLK_KP_0:
+      return VK_NUMPAD0;
+    case SDLK_KP_MULTIPLY:
+      return VK_MULTIPLY;
+    case SDLK_KP_PLUS:
+      return VK_ADD;
+    case SDLK_KP_MINUS:
+      return VK_SUBTRACT;
+    case SDLK_KP_PERIOD:
+      return VK_DECIMAL;
+    case SDLK_KP_DIVIDE:
+      return VK_DIVIDE;
+    case SDLK_NUMLOCKCLEAR:
+      return VK_NUMLOCK;
+    default:
+      return 0;
   }
 }
 
@@ -116,9 +158,11 @@ class Sdl final : public Backend {
     for (int y = 0; y < height; ++y) {
       const std::uint32_t* row = screen.pixels.data() + static_cast<std::size_t>(y) * screen.width;
       std::size_t bytes = static_cast<std::size_t>(width) * 4;
-      if (!full && std::memcmp(row, previous_.data() + static_cast<std::size_t>(y) * screen.width, bytes) == 0)
+      if (!full && std::memcmp(row, previous_.data() + static_cast<std::size_t>(y) * screen.width,
+                               bytes) == 0)
         continue;
-      auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(target->pixels) + y * target->pitch);
+      auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(target->pixels) +
+                                                   y * target->pitch);
       for (int x = 0; x < width; ++x) {
         std::uint32_t p = row[x];
         out[x] = SDL_MapRGB(target->format, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
@@ -130,7 +174,8 @@ class Sdl final : public Backend {
     }
     SDL_UnlockSurface(target);
     previous_ = screen.pixels;
-    if (!damage.empty()) SDL_UpdateWindowSurfaceRects(window_, damage.data(), static_cast<int>(damage.size()));
+    if (!damage.empty())
+      SDL_UpdateWindowSurfaceRects(window_, damage.data(), static_cast<int>(damage.size()));
   }
 
  private:
@@ -141,10 +186,12 @@ class Sdl final : public Backend {
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
-        user::MouseButton button = event.button.button == SDL_BUTTON_RIGHT ? user::MouseButton::Right
-                                   : event.button.button == SDL_BUTTON_MIDDLE ? user::MouseButton::Middle
-                                                                              : user::MouseButton::Left;
-        user::InjectMouseButton(button, event.type == SDL_MOUSEBUTTONDOWN, POINT{event.button.x, event.button.y});
+        user::MouseButton button =
+            event.button.button == SDL_BUTTON_RIGHT    ? user::MouseButton::Right
+            : event.button.button == SDL_BUTTON_MIDDLE ? user::MouseButton::Middle
+                                                       : user::MouseButton::Left;
+        user::InjectMouseButton(button, event.type == SDL_MOUSEBUTTONDOWN,
+                                POINT{event.button.x, event.button.y});
         break;
       }
       case SDL_MOUSEWHEEL: {
@@ -155,13 +202,15 @@ class Sdl final : public Backend {
       }
       case SDL_KEYDOWN:
       case SDL_KEYUP:
-        if (UINT key = VirtualKey(event.key.keysym.sym)) user::InjectKey(key, event.type == SDL_KEYDOWN);
+        if (UINT key = VirtualKey(event.key.keysym.sym))
+          user::InjectKey(key, event.type == SDL_KEYDOWN);
         break;
       case SDL_TEXTINPUT:
         // Keys of the US layout make their characters through TranslateMessage; what
         // they cannot make (accented letters and the like) arrives here as UTF-8.
         for (const char* c = event.text.text; *c; ++c)
-          if (static_cast<unsigned char>(*c) >= 0x80) user::InjectChar(static_cast<unsigned char>(*c));
+          if (static_cast<unsigned char>(*c) >= 0x80)
+            user::InjectChar(static_cast<unsigned char>(*c));
         break;
       case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {

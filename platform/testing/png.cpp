@@ -26,12 +26,13 @@ bool SavePng(const Surface& surface, const std::string& path) {
     return false;
   }
   png_init_io(png, file);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(surface.width), static_cast<png_uint_32>(surface.height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(surface.width),
+               static_cast<png_uint_32>(surface.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < surface.height; ++y) {
-    const std::uint32_t* pixels = surface.pixels.data() + static_cast<std::size_t>(y) * surface.width;
+    const std::uint32_t* pixels =
+        surface.pixels.data() + static_cast<std::size_t>(y) * surface.width;
     for (int x = 0; x < surface.width; ++x) {
       row[x * 3] = static_cast<png_byte>(pixels[x] >> 16);
       row[x * 3 + 1] = static_cast<png_byte>(pixels[x] >> 8);

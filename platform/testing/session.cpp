@@ -13,9 +13,12 @@ namespace {
 
 user::MouseButton Map(Button b) {
   switch (b) {
-    case Button::Right: return user::MouseButton::Right;
-    case Button::Middle: return user::MouseButton::Middle;
-    default: return user::MouseButton::Left;
+    case Button::Right:
+      return user::MouseButton::Right;
+    case Button::Middle:
+      return user::MouseButton::Middle;
+    default:
+      return user::MouseButton::Left;
   }
 }
 
@@ -61,9 +64,13 @@ void EndSession() { Reset(false); }
 
 void MouseMove(int x, int y) { user::InjectMouseMove(POINT{x, y}); }
 
-void MouseDown(int x, int y, Button button) { user::InjectMouseButton(Map(button), true, POINT{x, y}); }
+void MouseDown(int x, int y, Button button) {
+  user::InjectMouseButton(Map(button), true, POINT{x, y});
+}
 
-void MouseUp(int x, int y, Button button) { user::InjectMouseButton(Map(button), false, POINT{x, y}); }
+void MouseUp(int x, int y, Button button) {
+  user::InjectMouseButton(Map(button), false, POINT{x, y});
+}
 
 void Click(int x, int y, Button button) {
   MouseDown(x, y, button);
@@ -144,7 +151,8 @@ COLORREF ScreenPixel(int x, int y) {
 
 COLORREF WindowPixel(HWND window, int x, int y) {
   user::DrawTarget target;
-  if (!user::GetDrawTarget(window, user::DrawArea::Client, 0, &target) || !target.surface) return CLR_INVALID;
+  if (!user::GetDrawTarget(window, user::DrawArea::Client, 0, &target) || !target.surface)
+    return CLR_INVALID;
   int sx = target.origin.x + x, sy = target.origin.y + y;
   Surface& s = *target.surface;
   if (sx < 0 || sy < 0 || sx >= s.width || sy >= s.height) return CLR_INVALID;

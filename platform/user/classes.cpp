@@ -100,9 +100,9 @@ ATOM Register(const WNDCLASSEXA& wc, bool system) {
 }
 
 WNDCLASSEXA Widen(const WNDCLASSA& wc) {
-  return WNDCLASSEXA{sizeof(WNDCLASSEXA), wc.style, wc.lpfnWndProc, wc.cbClsExtra,
-                     wc.cbWndExtra, wc.hInstance, wc.hIcon, wc.hCursor, wc.hbrBackground,
-                     wc.lpszMenuName, wc.lpszClassName, nullptr};
+  return WNDCLASSEXA{sizeof(WNDCLASSEXA), wc.style,        wc.lpfnWndProc,   wc.cbClsExtra,
+                     wc.cbWndExtra,       wc.hInstance,    wc.hIcon,         wc.hCursor,
+                     wc.hbrBackground,    wc.lpszMenuName, wc.lpszClassName, nullptr};
 }
 
 LPCSTR MenuNameOf(const WindowClass& c) {
@@ -125,7 +125,8 @@ void RegisterDesktopClass() {
 
 void ResetClasses() {
   auto& classes = Global().classes;
-  std::erase_if(classes, [](const std::unique_ptr<WindowClass>& c) { return !c->system && c->windows == 0; });
+  std::erase_if(
+      classes, [](const std::unique_ptr<WindowClass>& c) { return !c->system && c->windows == 0; });
 }
 
 ATOM RegisterSystemClass(const WNDCLASSA& windowClass) {
@@ -168,7 +169,8 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance) {
     SetLastError(ERROR_CLASS_HAS_WINDOWS);
     return FALSE;
   }
-  std::erase_if(Global().classes, [c](const std::unique_ptr<WindowClass>& p) { return p.get() == c; });
+  std::erase_if(Global().classes,
+                [c](const std::unique_ptr<WindowClass>& p) { return p.get() == c; });
   return TRUE;
 }
 
@@ -201,8 +203,8 @@ BOOL GetClassInfoA(HINSTANCE instance, LPCSTR className, WNDCLASSA* out) {
   WNDCLASSEXA wide{};
   wide.cbSize = sizeof(wide);
   if (!GetClassInfoExA(instance, className, &wide)) return FALSE;
-  *out = WNDCLASSA{wide.style, wide.lpfnWndProc, wide.cbClsExtra, wide.cbWndExtra,
-                   wide.hInstance, wide.hIcon, wide.hCursor, wide.hbrBackground,
+  *out = WNDCLASSA{wide.style,        wide.lpfnWndProc,  wide.cbClsExtra, wide.cbWndExtra,
+                   wide.hInstance,    wide.hIcon,        wide.hCursor,    wide.hbrBackground,
                    wide.lpszMenuName, wide.lpszClassName};
   return TRUE;
 }
@@ -226,18 +228,30 @@ ULONG_PTR GetClassLongA(HWND window, int index) {
   if (!w) return 0;
   WindowClass* c = w->windowClass;
   switch (index) {
-    case GCLP_MENUNAME: return reinterpret_cast<ULONG_PTR>(MenuNameOf(*c));
-    case GCLP_HBRBACKGROUND: return reinterpret_cast<ULONG_PTR>(c->background);
-    case GCLP_HCURSOR: return reinterpret_cast<ULONG_PTR>(c->cursor);
-    case GCLP_HICON: return reinterpret_cast<ULONG_PTR>(c->icon);
-    case GCLP_HICONSM: return reinterpret_cast<ULONG_PTR>(c->iconSmall);
-    case GCLP_HMODULE: return reinterpret_cast<ULONG_PTR>(c->instance);
-    case GCL_CBWNDEXTRA: return static_cast<ULONG_PTR>(c->windowExtra);
-    case GCL_CBCLSEXTRA: return static_cast<ULONG_PTR>(c->classExtra);
-    case GCLP_WNDPROC: return reinterpret_cast<ULONG_PTR>(c->procedure);
-    case GCL_STYLE: return c->style;
-    case GCW_ATOM: return c->atom;
-    default: break;
+    case GCLP_MENUNAME:
+      return reinterpret_cast<ULONG_PTR>(MenuNameOf(*c));
+    case GCLP_HBRBACKGROUND:
+      return reinterpret_cast<ULONG_PTR>(c->background);
+    case GCLP_HCURSOR:
+      return reinterpret_cast<ULONG_PTR>(c->cursor);
+    case GCLP_HICON:
+      return reinterpret_cast<ULONG_PTR>(c->icon);
+    case GCLP_HICONSM:
+      return reinterpret_cast<ULONG_PTR>(c->iconSmall);
+    case GCLP_HMODULE:
+      return reinterpret_cast<ULONG_PTR>(c->instance);
+    case GCL_CBWNDEXTRA:
+      return static_cast<ULONG_PTR>(c->windowExtra);
+    case GCL_CBCLSEXTRA:
+      return static_cast<ULONG_PTR>(c->classExtra);
+    case GCLP_WNDPROC:
+      return reinterpret_cast<ULONG_PTR>(c->procedure);
+    case GCL_STYLE:
+      return c->style;
+    case GCW_ATOM:
+      return c->atom;
+    default:
+      break;
   }
   if (index >= 0 && static_cast<std::size_t>(index) + sizeof(ULONG_PTR) <= c->extra.size()) {
     ULONG_PTR value;
@@ -254,13 +268,26 @@ ULONG_PTR SetClassLongA(HWND window, int index, LONG_PTR value) {
   WindowClass* c = w->windowClass;
   ULONG_PTR old = GetClassLongA(window, index);
   switch (index) {
-    case GCLP_HBRBACKGROUND: c->background = reinterpret_cast<HBRUSH>(value); return old;
-    case GCLP_HCURSOR: c->cursor = reinterpret_cast<HCURSOR>(value); return old;
-    case GCLP_HICON: c->icon = reinterpret_cast<HICON>(value); return old;
-    case GCLP_HICONSM: c->iconSmall = reinterpret_cast<HICON>(value); return old;
-    case GCLP_WNDPROC: c->procedure = reinterpret_cast<WNDPROC>(value); return old;
-    case GCL_STYLE: c->style = static_cast<UINT>(value); return old;
-    default: break;
+    case GCLP_HBRBACKGROUND:
+      c->background = reinterpret_cast<HBRUSH>(value);
+      return old;
+    case GCLP_HCURSOR:
+      c->cursor = reinterpret_cast<HCURSOR>(value);
+      return old;
+    case GCLP_HICON:
+      c->icon = reinterpret_cast<HICON>(value);
+      return old;
+    case GCLP_HICONSM:
+      c->iconSmall = reinterpret_cast<HICON>(value);
+      return old;
+    case GCLP_WNDPROC:
+      c->procedure = reinterpret_cast<WNDPROC>(value);
+      return old;
+    case GCL_STYLE:
+      c->style = static_cast<UINT>(value);
+      return old;
+    default:
+      break;
   }
   if (index >= 0 && static_cast<std::size_t>(index) + sizeof(ULONG_PTR) <= c->extra.size()) {
     std::memcpy(c->extra.data() + index, &value, sizeof(value));

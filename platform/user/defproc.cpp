@@ -30,17 +30,32 @@ LRESULT SetDefaultCursor(const Window* w, int hit) {
     case HTERROR:
     case HTTRANSPARENT:
       return FALSE;
-    case HTLEFT: case HTRIGHT: shape = IDC_SIZEWE; break;
-    case HTTOP: case HTBOTTOM: shape = IDC_SIZENS; break;
-    case HTTOPLEFT: case HTBOTTOMRIGHT: shape = IDC_SIZENWSE; break;
-    case HTTOPRIGHT: case HTBOTTOMLEFT: shape = IDC_SIZENESW; break;
-    default: break;
+    case HTLEFT:
+    case HTRIGHT:
+      shape = IDC_SIZEWE;
+      break;
+    case HTTOP:
+    case HTBOTTOM:
+      shape = IDC_SIZENS;
+      break;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT:
+      shape = IDC_SIZENWSE;
+      break;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT:
+      shape = IDC_SIZENESW;
+      break;
+    default:
+      break;
   }
   SetCursor(LoadCursorA(nullptr, shape));
   return TRUE;
 }
 
-bool HasMenuBar(const Window* w) { return !w->IsChild() && w->id != 0 && (w->style & WS_CAPTION) == WS_CAPTION; }
+bool HasMenuBar(const Window* w) {
+  return !w->IsChild() && w->id != 0 && (w->style & WS_CAPTION) == WS_CAPTION;
+}
 
 LRESULT CalcSize(Window* w, LPARAM lParam) {
   // Both forms of the message start with the proposed window rectangle.
@@ -91,7 +106,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   switch (message) {
     case WM_NCCREATE: {
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      if (create && create->lpszName && !IS_INTRESOURCE(create->lpszName)) w->text = create->lpszName;
+      if (create && create->lpszName && !IS_INTRESOURCE(create->lpszName))
+        w->text = create->lpszName;
       return TRUE;
     }
     case WM_NCCALCSIZE:
@@ -119,7 +135,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return SetDefaultCursor(w, static_cast<SHORT>(LOWORD(lParam)));
     case WM_MOUSEWHEEL:
     case WM_CONTEXTMENU:
-      if (w->IsChild() && w->parent) return SendMessageA(w->parent->handle, message, wParam, lParam);
+      if (w->IsChild() && w->parent)
+        return SendMessageA(w->parent->handle, message, wParam, lParam);
       return 0;
     case WM_RBUTTONUP: {
       POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -133,7 +150,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_SETTEXT:
       w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-      if ((w->style & WS_CAPTION) == WS_CAPTION && ReallyVisible(w)) SendMessageA(window, WM_NCPAINT, 1, 0);
+      if ((w->style & WS_CAPTION) == WS_CAPTION && ReallyVisible(w))
+        SendMessageA(window, WM_NCPAINT, 1, 0);
       return TRUE;
     case WM_GETTEXT: {
       auto* buffer = reinterpret_cast<char*>(lParam);
@@ -163,15 +181,17 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       if (!pos) return 0;
       if (!(pos->flags & SWP_NOCLIENTMOVE)) {
         POINT origin{w->rect.left + w->client.left, w->rect.top + w->client.top};
-        SendMessageA(window, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)));
+        SendMessageA(window, WM_MOVE, 0,
+                     MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)));
         if (!(w = LookupQuiet(window))) return 0;
       }
       if (!(pos->flags & SWP_NOCLIENTSIZE)) {
-        WPARAM kind = (w->style & WS_MINIMIZE) ? SIZE_MINIMIZED
+        WPARAM kind = (w->style & WS_MINIMIZE)   ? SIZE_MINIMIZED
                       : (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
                                                  : SIZE_RESTORED;
         int cx = w->client.right - w->client.left, cy = w->client.bottom - w->client.top;
-        SendMessageA(window, WM_SIZE, kind, MAKELPARAM(static_cast<WORD>(cx), static_cast<WORD>(cy)));
+        SendMessageA(window, WM_SIZE, kind,
+                     MAKELPARAM(static_cast<WORD>(cx), static_cast<WORD>(cy)));
       }
       return 0;
     }

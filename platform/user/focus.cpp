@@ -18,7 +18,8 @@ void ChangeFocus(Window* w) {
   Window* target = LookupQuiet(newHandle);
   if (!target || target->Has(kDestroying) || state.focus) return;
   state.focus = target;
-  Send(target, WM_SETFOCUS, reinterpret_cast<WPARAM>(LookupQuiet(oldHandle) ? oldHandle : nullptr), 0);
+  Send(target, WM_SETFOCUS, reinterpret_cast<WPARAM>(LookupQuiet(oldHandle) ? oldHandle : nullptr),
+       0);
 }
 
 void ActivateWindow(Window* w, int how) {
@@ -52,8 +53,7 @@ void ActivateWindow(Window* w, int how) {
   if (!(w = LookupQuiet(newHandle)) || state.active != w) return;
   if (w->owner) w->owner->lastActivePopup = newHandle;
   w->lastActivePopup = newHandle;
-  if (w->parent && !w->parent->children.empty() && w->parent->children.front() != w &&
-      w->Visible())
+  if (w->parent && !w->parent->children.empty() && w->parent->children.front() != w && w->Visible())
     SetPosition(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (!(w = LookupQuiet(newHandle))) return;
   Send(w, WM_NCACTIVATE, TRUE, 0);
@@ -68,8 +68,7 @@ void ActivateAnother(Window* leaving) {
   Window* next = nullptr;
   auto usable = [&](Window* c) {
     return c && c != leaving && !IsDescendant(leaving, c) && c->Visible() && c->Enabled() &&
-           !c->Has(kDestroying) && !(c->style & WS_MINIMIZE) &&
-           !(c->exStyle & WS_EX_NOACTIVATE);
+           !c->Has(kDestroying) && !(c->style & WS_MINIMIZE) && !(c->exStyle & WS_EX_NOACTIVATE);
   };
   if (leaving->owner && usable(leaving->owner)) next = leaving->owner;
   for (Window* c : state.desktop->children) {

@@ -25,7 +25,8 @@ RECT NonClientInsets(DWORD style, DWORD exStyle, bool menu, bool scrollBars) {
                                            : GetSystemMetrics(SM_CYCAPTION);
   if (menu) in.top += GetSystemMetrics(SM_CYMENU);
   if (exStyle & WS_EX_CLIENTEDGE) inflate(GetSystemMetrics(SM_CXEDGE), GetSystemMetrics(SM_CYEDGE));
-  if (exStyle & WS_EX_STATICEDGE) inflate(GetSystemMetrics(SM_CXBORDER), GetSystemMetrics(SM_CYBORDER));
+  if (exStyle & WS_EX_STATICEDGE)
+    inflate(GetSystemMetrics(SM_CXBORDER), GetSystemMetrics(SM_CYBORDER));
   if (scrollBars) {
     if (style & WS_VSCROLL) in.right += GetSystemMetrics(SM_CXVSCROLL);
     if (style & WS_HSCROLL) in.bottom += GetSystemMetrics(SM_CYHSCROLL);
@@ -169,7 +170,8 @@ bool SetPosition(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT
   if (!(flags & SWP_NOREDRAW)) {
     bool changed = moved || sized || (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED));
     if (!topLevel && wasVisible && changed && w->parent) InvalidateUncovered(w->parent, oldRect);
-    if (isVisible && changed && (!topLevel || sized || (flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED))))
+    if (isVisible && changed &&
+        (!topLevel || sized || (flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED))))
       InvalidateWindow(w, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     if (!topLevel && !(flags & SWP_NOZORDER) && isVisible)
       InvalidateWindow(w, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -425,7 +427,8 @@ HWND WindowFromPoint(POINT point) {
     Window* w = WindowAt(point, skip, true);
     if (!w) return nullptr;
     HWND h = w->handle;
-    LRESULT hit = Send(w, WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
+    LRESULT hit = Send(w, WM_NCHITTEST, 0,
+                       MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
     if (hit != HTTRANSPARENT) return LookupQuiet(h) ? h : nullptr;
     if (!(w = LookupQuiet(h))) return nullptr;
     skip.push_back(w);

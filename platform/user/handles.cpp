@@ -87,7 +87,8 @@ void FreeHandle(HWND handle) {
   if (!slot || slot->generation.load(std::memory_order_acquire) != generation) return;
   slot->generation.store(0, std::memory_order_release);
   slot->window = nullptr;
-  Handles().freeIndices.push_back(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle) & 0xFFFF));
+  Handles().freeIndices.push_back(
+      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle) & 0xFFFF));
 }
 
 Window* LookupQuiet(HWND handle) {
@@ -174,4 +175,3 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   }
   return w->procedure(window, message, wParam, lParam);
 }
-

@@ -84,9 +84,12 @@ void SetKey(BYTE* keys, UINT key, bool down) {
 
 UINT ButtonKey(MouseButton b) {
   switch (b) {
-    case MouseButton::Left: return VK_LBUTTON;
-    case MouseButton::Right: return VK_RBUTTON;
-    default: return VK_MBUTTON;
+    case MouseButton::Left:
+      return VK_LBUTTON;
+    case MouseButton::Right:
+      return VK_RBUTTON;
+    default:
+      return VK_MBUTTON;
   }
 }
 
@@ -104,9 +107,12 @@ LPARAM PackPoint(POINT p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cas
 
 UINT ButtonMessage(MouseButton b, bool down) {
   switch (b) {
-    case MouseButton::Left: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-    case MouseButton::Right: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-    default: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    case MouseButton::Left:
+      return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    case MouseButton::Right:
+      return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    default:
+      return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
   }
 }
 
@@ -137,7 +143,8 @@ void RouteMouse(Input& input, const InputEvent& e) {
     if (!target || !target->Enabled()) return;
     out.hwnd = target->handle;
     out.message = WM_MOUSEWHEEL;
-    out.wParam = MAKEWPARAM(static_cast<WORD>(KeyFlags(input.keys)), static_cast<WORD>(static_cast<SHORT>(e.delta)));
+    out.wParam = MAKEWPARAM(static_cast<WORD>(KeyFlags(input.keys)),
+                            static_cast<WORD>(static_cast<SHORT>(e.delta)));
     out.lParam = PackPoint(e.point);
     input.routed.push_back(out);
     return;
@@ -158,7 +165,8 @@ void RouteMouse(Input& input, const InputEvent& e) {
     HWND h = target->handle;
     bool disabled = !target->Enabled() || !TopLevelOf(target)->Enabled();
     if (disabled) hit = HTERROR;
-    Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(static_cast<WORD>(hit), static_cast<WORD>(message)));
+    Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(h),
+         MAKELPARAM(static_cast<WORD>(hit), static_cast<WORD>(message)));
     if (!(target = LookupQuiet(h)) || disabled) return;
     if (e.kind == Kind::Button && e.down) {
       Window* top = TopLevelOf(target);

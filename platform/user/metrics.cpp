@@ -46,29 +46,75 @@ struct Metric {
 };
 
 constexpr Metric kMetrics[] = {
-    {SM_CXVSCROLL, 16},      {SM_CYHSCROLL, 16},      {SM_CYCAPTION, 19},
-    {SM_CXBORDER, 1},        {SM_CYBORDER, 1},        {SM_CXDLGFRAME, 3},
-    {SM_CYDLGFRAME, 3},      {SM_CYVTHUMB, 16},       {SM_CXHTHUMB, 16},
-    {SM_CXICON, 32},         {SM_CYICON, 32},         {SM_CXCURSOR, 32},
-    {SM_CYCURSOR, 32},       {SM_CYMENU, 19},         {SM_CYKANJIWINDOW, 0},
-    {SM_MOUSEPRESENT, 1},    {SM_CYVSCROLL, 16},      {SM_CXHSCROLL, 16},
-    {SM_DEBUG, 0},           {SM_SWAPBUTTON, 0},      {SM_CXMIN, 112},
-    {SM_CYMIN, 27},          {SM_CXSIZE, 18},         {SM_CYSIZE, 18},
-    {SM_CXFRAME, 4},         {SM_CYFRAME, 4},         {SM_CXMINTRACK, 112},
-    {SM_CYMINTRACK, 27},     {SM_CXDOUBLECLK, 4},     {SM_CYDOUBLECLK, 4},
-    {SM_CXICONSPACING, 75},  {SM_CYICONSPACING, 75},  {SM_MENUDROPALIGNMENT, 0},
-    {SM_PENWINDOWS, 0},      {SM_DBCSENABLED, 0},     {SM_CMOUSEBUTTONS, 3},
-    {SM_SECURE, 0},          {SM_CXEDGE, 2},          {SM_CYEDGE, 2},
-    {SM_CXMINSPACING, 160},  {SM_CYMINSPACING, 24},   {SM_CXSMICON, 16},
-    {SM_CYSMICON, 16},       {SM_CYSMCAPTION, 16},    {SM_CXSMSIZE, 12},
-    {SM_CYSMSIZE, 15},       {SM_CXMENUSIZE, 18},     {SM_CYMENUSIZE, 18},
-    {SM_ARRANGE, 8},         {SM_CXMINIMIZED, 160},   {SM_CYMINIMIZED, 24},
-    {SM_NETWORK, 1},         {SM_CLEANBOOT, 0},       {SM_CXDRAG, 4},
-    {SM_CYDRAG, 4},          {SM_SHOWSOUNDS, 0},      {SM_CXMENUCHECK, 13},
-    {SM_CYMENUCHECK, 13},    {SM_SLOWMACHINE, 0},     {SM_MIDEASTENABLED, 0},
-    {SM_MOUSEWHEELPRESENT, 1}, {SM_XVIRTUALSCREEN, 0}, {SM_YVIRTUALSCREEN, 0},
-    {SM_CMONITORS, 1},       {SM_SAMEDISPLAYFORMAT, 1}, {SM_IMMENABLED, 0},
-    {SM_CXFOCUSBORDER, 1},   {SM_CYFOCUSBORDER, 1},   {SM_REMOTESESSION, 0},
+    {SM_CXVSCROLL, 16},
+    {SM_CYHSCROLL, 16},
+    {SM_CYCAPTION, 19},
+    {SM_CXBORDER, 1},
+    {SM_CYBORDER, 1},
+    {SM_CXDLGFRAME, 3},
+    {SM_CYDLGFRAME, 3},
+    {SM_CYVTHUMB, 16},
+    {SM_CXHTHUMB, 16},
+    {SM_CXICON, 32},
+    {SM_CYICON, 32},
+    {SM_CXCURSOR, 32},
+    {SM_CYCURSOR, 32},
+    {SM_CYMENU, 19},
+    {SM_CYKANJIWINDOW, 0},
+    {SM_MOUSEPRESENT, 1},
+    {SM_CYVSCROLL, 16},
+    {SM_CXHSCROLL, 16},
+    {SM_DEBUG, 0},
+    {SM_SWAPBUTTON, 0},
+    {SM_CXMIN, 112},
+    {SM_CYMIN, 27},
+    {SM_CXSIZE, 18},
+    {SM_CYSIZE, 18},
+    {SM_CXFRAME, 4},
+    {SM_CYFRAME, 4},
+    {SM_CXMINTRACK, 112},
+    {SM_CYMINTRACK, 27},
+    {SM_CXDOUBLECLK, 4},
+    {SM_CYDOUBLECLK, 4},
+    {SM_CXICONSPACING, 75},
+    {SM_CYICONSPACING, 75},
+    {SM_MENUDROPALIGNMENT, 0},
+    {SM_PENWINDOWS, 0},
+    {SM_DBCSENABLED, 0},
+    {SM_CMOUSEBUTTONS, 3},
+    {SM_SECURE, 0},
+    {SM_CXEDGE, 2},
+    {SM_CYEDGE, 2},
+    {SM_CXMINSPACING, 160},
+    {SM_CYMINSPACING, 24},
+    {SM_CXSMICON, 16},
+    {SM_CYSMICON, 16},
+    {SM_CYSMCAPTION, 16},
+    {SM_CXSMSIZE, 12},
+    {SM_CYSMSIZE, 15},
+    {SM_CXMENUSIZE, 18},
+    {SM_CYMENUSIZE, 18},
+    {SM_ARRANGE, 8},
+    {SM_CXMINIMIZED, 160},
+    {SM_CYMINIMIZED, 24},
+    {SM_NETWORK, 1},
+    {SM_CLEANBOOT, 0},
+    {SM_CXDRAG, 4},
+    {SM_CYDRAG, 4},
+    {SM_SHOWSOUNDS, 0},
+    {SM_CXMENUCHECK, 13},
+    {SM_CYMENUCHECK, 13},
+    {SM_SLOWMACHINE, 0},
+    {SM_MIDEASTENABLED, 0},
+    {SM_MOUSEWHEELPRESENT, 1},
+    {SM_XVIRTUALSCREEN, 0},
+    {SM_YVIRTUALSCREEN, 0},
+    {SM_CMONITORS, 1},
+    {SM_SAMEDISPLAYFORMAT, 1},
+    {SM_IMMENABLED, 0},
+    {SM_CXFOCUSBORDER, 1},
+    {SM_CYFOCUSBORDER, 1},
+    {SM_REMOTESESSION, 0},
 };
 
 int animation = 0;
@@ -197,15 +243,24 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni
       std::memcpy(pvParam, &font, sizeof(font));
       return TRUE;
     }
-    case SPI_GETBEEP: return setBool(TRUE);
-    case SPI_GETKEYBOARDSPEED: return setInt(31);
-    case SPI_GETKEYBOARDDELAY: return setInt(1);
-    case SPI_GETSCREENSAVEACTIVE: return setBool(FALSE);
-    case SPI_GETMENUDROPALIGNMENT: return setBool(FALSE);
-    case SPI_GETDRAGFULLWINDOWS: return setBool(FALSE);
-    case SPI_GETWHEELSCROLLLINES: return setInt(3);
-    case SPI_GETMENUANIMATION: return setBool(FALSE);
-    case SPI_GETKEYBOARDCUES: return setBool(TRUE);
+    case SPI_GETBEEP:
+      return setBool(TRUE);
+    case SPI_GETKEYBOARDSPEED:
+      return setInt(31);
+    case SPI_GETKEYBOARDDELAY:
+      return setInt(1);
+    case SPI_GETSCREENSAVEACTIVE:
+      return setBool(FALSE);
+    case SPI_GETMENUDROPALIGNMENT:
+      return setBool(FALSE);
+    case SPI_GETDRAGFULLWINDOWS:
+      return setBool(FALSE);
+    case SPI_GETWHEELSCROLLLINES:
+      return setInt(3);
+    case SPI_GETMENUANIMATION:
+      return setBool(FALSE);
+    case SPI_GETKEYBOARDCUES:
+      return setBool(TRUE);
     default:
       (void)uiParam;
       SetLastError(ERROR_INVALID_PARAMETER);

@@ -25,7 +25,9 @@ bool HasCaption(const Window* w) { return (w->style & WS_CAPTION) == WS_CAPTION;
 Layout LayoutOf(const Window* w) {
   Layout l;
   l.window = RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
-  l.frame = NonClientInsets(w->style, w->exStyle & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), false, false).left;
+  l.frame =
+      NonClientInsets(w->style, w->exStyle & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), false, false)
+          .left;
   if (!HasCaption(w)) return l;
   bool tool = (w->exStyle & WS_EX_TOOLWINDOW) != 0;
   int height = (tool ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION)) - 1;
@@ -41,7 +43,9 @@ Layout LayoutOf(const Window* w) {
       l.maximize = RECT{right - buttonWidth, top, right, top + buttonHeight};
       l.minimize = RECT{l.maximize.left - buttonWidth, top, l.maximize.left, top + buttonHeight};
     }
-    if (!tool) l.icon = RECT{l.caption.left + 2, l.caption.top + 1, l.caption.left + 2 + 16, l.caption.top + 1 + 16};
+    if (!tool)
+      l.icon = RECT{l.caption.left + 2, l.caption.top + 1, l.caption.left + 2 + 16,
+                    l.caption.top + 1 + 16};
   }
   return l;
 }
@@ -66,7 +70,9 @@ int SizingHit(const Window* w, POINT p, const Layout& l) {
 
 COLORREF Colour(int index) { return GetSysColor(index); }
 
-void FillSolid(HDC dc, const RECT& r, int colourIndex) { FillRect(dc, &r, GetSysColorBrush(colourIndex)); }
+void FillSolid(HDC dc, const RECT& r, int colourIndex) {
+  FillRect(dc, &r, GetSysColorBrush(colourIndex));
+}
 
 void Line(HDC dc, int x0, int y0, int x1, int y1) {
   MoveToEx(dc, x0, y0, nullptr);
@@ -112,7 +118,8 @@ void DrawCaptionButton(HDC dc, RECT r, int kind, bool maximized) {
 }
 
 HFONT CaptionFont() {
-  static HFONT font = CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+  static HFONT font =
+      CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
   return font;
 }
 
@@ -125,7 +132,8 @@ LRESULT HitTest(Window* w, POINT screen) {
   POINT p{screen.x - r.left, screen.y - r.top};
   if (Contains(w->client, p)) return HTCLIENT;
   Layout l = LayoutOf(w);
-  if (p.x < l.frame || p.y < l.frame || p.x >= l.window.right - l.frame || p.y >= l.window.bottom - l.frame)
+  if (p.x < l.frame || p.y < l.frame || p.x >= l.window.right - l.frame ||
+      p.y >= l.window.bottom - l.frame)
     return SizingHit(w, p, l);
   if (Contains(l.caption, p)) {
     if (Contains(l.close, p)) return HTCLOSE;
@@ -134,8 +142,12 @@ LRESULT HitTest(Window* w, POINT screen) {
     if (!IsEmpty(l.icon) && p.x < l.icon.right) return HTSYSMENU;
     return HTCAPTION;
   }
-  if ((w->style & WS_VSCROLL) && p.x >= w->client.right && p.y >= w->client.top && p.y < w->client.bottom) return HTVSCROLL;
-  if ((w->style & WS_HSCROLL) && p.y >= w->client.bottom && p.x >= w->client.left && p.x < w->client.right) return HTHSCROLL;
+  if ((w->style & WS_VSCROLL) && p.x >= w->client.right && p.y >= w->client.top &&
+      p.y < w->client.bottom)
+    return HTVSCROLL;
+  if ((w->style & WS_HSCROLL) && p.y >= w->client.bottom && p.x >= w->client.left &&
+      p.x < w->client.right)
+    return HTHSCROLL;
   if (!w->IsChild() && w->id && p.y < w->client.top && p.y >= l.caption.bottom) return HTMENU;
   return HTBORDER;
 }
@@ -147,11 +159,14 @@ void PaintNonClient(Window* w) {
   ExcludeClipRect(dc, w->client.left, w->client.top, w->client.right, w->client.bottom);
   Layout l = LayoutOf(w);
   RECT r = l.window;
-  bool windowEdge = (w->exStyle & (WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME)) || (w->style & (WS_THICKFRAME | WS_DLGFRAME));
+  bool windowEdge = (w->exStyle & (WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME)) ||
+                    (w->style & (WS_THICKFRAME | WS_DLGFRAME));
   if (l.frame >= 3 && windowEdge) {
     DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
     for (int i = 2; i < l.frame; ++i) {
-      FrameRect(dc, &r, GetSysColorBrush(Global().active == TopLevelOf(w) ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER));
+      FrameRect(dc, &r,
+                GetSysColorBrush(Global().active == TopLevelOf(w) ? COLOR_ACTIVEBORDER
+                                                                  : COLOR_INACTIVEBORDER));
       r = RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
     }
   } else if (l.frame >= 1) {
@@ -161,14 +176,17 @@ void PaintNonClient(Window* w) {
   if (HasCaption(w)) {
     bool active = Global().active == TopLevelOf(w) && !w->IsChild();
     FillSolid(dc, l.caption, active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
-    FillSolid(dc, RECT{l.caption.left, l.caption.bottom, l.caption.right, l.caption.bottom + 1}, COLOR_BTNFACE);
+    FillSolid(dc, RECT{l.caption.left, l.caption.bottom, l.caption.right, l.caption.bottom + 1},
+              COLOR_BTNFACE);
     int textLeft = l.caption.left + 2;
     HICON icon = w->iconSmall ? w->iconSmall : w->icon;
     if (!IsEmpty(l.icon)) {
       if (icon) DrawIconEx(dc, l.icon.left, l.icon.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
       textLeft = l.icon.right + 2;
     }
-    int textRight = (IsEmpty(l.minimize) ? (IsEmpty(l.close) ? l.caption.right : l.close.left) : l.minimize.left) - 2;
+    int textRight = (IsEmpty(l.minimize) ? (IsEmpty(l.close) ? l.caption.right : l.close.left)
+                                         : l.minimize.left) -
+                    2;
     HGDIOBJ oldFont = SelectObject(dc, CaptionFont());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, Colour(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
@@ -177,12 +195,14 @@ void PaintNonClient(Window* w) {
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, oldFont);
     if (!IsEmpty(l.close)) DrawCaptionButton(dc, l.close, HTCLOSE, false);
-    if (!IsEmpty(l.maximize)) DrawCaptionButton(dc, l.maximize, HTMAXBUTTON, (w->style & WS_MAXIMIZE) != 0);
+    if (!IsEmpty(l.maximize))
+      DrawCaptionButton(dc, l.maximize, HTMAXBUTTON, (w->style & WS_MAXIMIZE) != 0);
     if (!IsEmpty(l.minimize)) DrawCaptionButton(dc, l.minimize, HTMINBUTTON, false);
   }
   if (w->exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) {
     int edge = (w->exStyle & WS_EX_CLIENTEDGE) ? GetSystemMetrics(SM_CXEDGE) : 1;
-    RECT around{w->client.left - edge, w->client.top - edge, w->client.right + edge, w->client.bottom + edge};
+    RECT around{w->client.left - edge, w->client.top - edge, w->client.right + edge,
+                w->client.bottom + edge};
     if (w->style & WS_VSCROLL) around.right += GetSystemMetrics(SM_CXVSCROLL);
     if (w->style & WS_HSCROLL) around.bottom += GetSystemMetrics(SM_CYHSCROLL);
     DrawEdge(dc, &around, (w->exStyle & WS_EX_CLIENTEDGE) ? EDGE_SUNKEN : BDR_SUNKENOUTER, BF_RECT);
@@ -200,7 +220,8 @@ LRESULT EraseBackground(Window* w, HDC dc) {
 
 LRESULT ControlColour(UINT message, HDC dc) {
   bool window = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
-  int background = window ? COLOR_WINDOW : (message == WM_CTLCOLORSCROLLBAR ? COLOR_SCROLLBAR : COLOR_BTNFACE);
+  int background =
+      window ? COLOR_WINDOW : (message == WM_CTLCOLORSCROLLBAR ? COLOR_SCROLLBAR : COLOR_BTNFACE);
   if (dc) {
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(background));
@@ -256,10 +277,16 @@ LRESULT NonClientButtonDown(Window* w, WPARAM hitValue, LPARAM screenPoint) {
         GetMinMaxInfo(self, &info);
         int minX = info.ptMinTrackSize.x, minY = info.ptMinTrackSize.y;
         if (r.right - r.left < minX) {
-          if (r.left != startRect.left) r.left = r.right - minX; else r.right = r.left + minX;
+          if (r.left != startRect.left)
+            r.left = r.right - minX;
+          else
+            r.right = r.left + minX;
         }
         if (r.bottom - r.top < minY) {
-          if (r.top != startRect.top) r.top = r.bottom - minY; else r.bottom = r.top + minY;
+          if (r.top != startRect.top)
+            r.top = r.bottom - minY;
+          else
+            r.bottom = r.top + minY;
         }
         SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -267,9 +294,10 @@ LRESULT NonClientButtonDown(Window* w, WPARAM hitValue, LPARAM screenPoint) {
       if (msg.message == WM_LBUTTONUP) {
         if (button && (self = LookupQuiet(h)) && HitTest(self, p) == hit) {
           ReleaseCapture();
-          WPARAM command = hit == HTCLOSE ? SC_CLOSE
-                           : hit == HTMINBUTTON ? SC_MINIMIZE
-                           : (self->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE;
+          WPARAM command = hit == HTCLOSE                ? SC_CLOSE
+                           : hit == HTMINBUTTON          ? SC_MINIMIZE
+                           : (self->style & WS_MAXIMIZE) ? SC_RESTORE
+                                                         : SC_MAXIMIZE;
           SendMessageA(h, WM_SYSCOMMAND, command, screenPoint);
         }
         break;

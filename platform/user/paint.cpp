@@ -54,7 +54,8 @@ void EnsureSurface(Window* w) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0x00C0C0C0u);
   int copyWidth = std::min(width, s.width), copyHeight = std::min(height, s.height);
   for (int y = 0; y < copyHeight; ++y)
-    std::memcpy(&pixels[static_cast<std::size_t>(y) * width], &s.pixels[static_cast<std::size_t>(y) * s.width],
+    std::memcpy(&pixels[static_cast<std::size_t>(y) * width],
+                &s.pixels[static_cast<std::size_t>(y) * s.width],
                 static_cast<std::size_t>(copyWidth) * sizeof(std::uint32_t));
   s.width = width;
   s.height = height;
@@ -81,8 +82,8 @@ void InvalidateWindow(Window* w, const RECT* rect, UINT flags) {
     if (flags & RDW_NOINTERNALPAINT) w->flags &= ~kInternalPaint;
     SetPaintCounted(w);
   }
-  bool children = (flags & RDW_ALLCHILDREN) ||
-                  (!(flags & RDW_NOCHILDREN) && !(w->style & WS_CLIPCHILDREN));
+  bool children =
+      (flags & RDW_ALLCHILDREN) || (!(flags & RDW_NOCHILDREN) && !(w->style & WS_CLIPCHILDREN));
   if (!children) return;
   for (Window* c : w->children) {
     if (!c->Visible()) continue;

@@ -85,7 +85,8 @@ bool Peek(MSG* out, HWND filter, UINT first, UINT last, UINT flags) {
       return true;
     }
   }
-  if (AdmitsAnyInput(first, last) && TakeInputMessage(filter, first, last, remove, out)) return true;
+  if (AdmitsAnyInput(first, last) && TakeInputMessage(filter, first, last, remove, out))
+    return true;
   {
     std::lock_guard<std::mutex> guard(queue.lock);
     if (queue.quit && (!filter || filter == kThreadOnly)) {

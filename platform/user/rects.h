@@ -14,7 +14,9 @@ inline RECT Intersection(const RECT& a, const RECT& b) {
   if (IsEmpty(r)) return RECT{0, 0, 0, 0};
   return r;
 }
-inline RECT Offset(RECT r, int dx, int dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+inline RECT Offset(RECT r, int dx, int dy) {
+  return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
 inline bool Contains(const RECT& r, POINT p) {
   return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }

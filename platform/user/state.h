@@ -70,7 +70,7 @@ struct Window {
   std::vector<BYTE> extra;
   std::uint32_t flags = 0;
   DWORD threadId = 0;
-  RectSet update;  // client coordinates
+  RectSet update;                    // client coordinates
   std::unique_ptr<Surface> surface;  // top-level windows only: the backing store
   HWND lastActivePopup = nullptr;
   HICON icon = nullptr;

@@ -14,8 +14,8 @@ enum class DrawArea { Client, Window };
 
 struct DrawTarget {
   Surface* surface = nullptr;
-  POINT origin{0, 0};          // surface point of the client (or window) area's (0,0)
-  std::vector<RECT> visible;   // surface coordinates, non-overlapping
+  POINT origin{0, 0};         // surface point of the client (or window) area's (0,0)
+  std::vector<RECT> visible;  // surface coordinates, non-overlapping
 };
 
 // The target for a window DC. `dcxFlags` are GetDCEx's DCX_CLIPCHILDREN and

@@ -59,8 +59,12 @@ bool TakeDueTimer(HWND filter, bool remove, MSG* out) {
     if (!best || t.due < best->due) best = &t;
   }
   if (!best) return false;
-  *out = MSG{best->window, WM_TIMER, best->id, reinterpret_cast<LPARAM>(best->procedure),
-             static_cast<DWORD>(now), POINT{0, 0}};
+  *out = MSG{best->window,
+             WM_TIMER,
+             best->id,
+             reinterpret_cast<LPARAM>(best->procedure),
+             static_cast<DWORD>(now),
+             POINT{0, 0}};
   GetCursorPos(&out->pt);
   if (remove) best->due = now + best->interval;
   return true;
@@ -106,7 +110,8 @@ BOOL KillTimer(HWND window, UINT_PTR id) {
   auto it = std::find_if(timers.begin(), timers.end(),
                          [&](const Timer& t) { return t.window == window && t.id == id; });
   if (it == timers.end()) {
-    SetLastError(window && !IsWindow(window) ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
+    SetLastError(window && !IsWindow(window) ? ERROR_INVALID_WINDOW_HANDLE
+                                             : ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   timers.erase(it);

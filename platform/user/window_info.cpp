@@ -46,15 +46,22 @@ LONG_PTR GetWindowLongA(HWND window, int index) {
   Window* w = Lookup(window);
   if (!w) return 0;
   switch (index) {
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->procedure);
-    case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(w->procedure);
+    case GWLP_HINSTANCE:
+      return reinterpret_cast<LONG_PTR>(w->instance);
     case GWLP_HWNDPARENT:
       return reinterpret_cast<LONG_PTR>(w->IsChild() ? H(w->parent) : H(w->owner));
-    case GWLP_ID: return w->id;
-    case GWL_STYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
-    case GWL_EXSTYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
-    case GWLP_USERDATA: return w->userData;
-    default: break;
+    case GWLP_ID:
+      return w->id;
+    case GWL_STYLE:
+      return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
+    case GWL_EXSTYLE:
+      return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
+    case GWLP_USERDATA:
+      return w->userData;
+    default:
+      break;
   }
   if (index >= 0 && static_cast<std::size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
     LONG_PTR value;
@@ -77,7 +84,9 @@ LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR value) {
       }
       w->procedure = reinterpret_cast<WNDPROC>(value);
       return old;
-    case GWLP_HINSTANCE: w->instance = reinterpret_cast<HINSTANCE>(value); return old;
+    case GWLP_HINSTANCE:
+      w->instance = reinterpret_cast<HINSTANCE>(value);
+      return old;
     case GWLP_HWNDPARENT: {
       if (w->IsChild()) return old;
       Window* owner = value ? Lookup(reinterpret_cast<HWND>(value)) : nullptr;
@@ -86,8 +95,12 @@ LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR value) {
       w->owner = (owner == w || owner == Global().desktop) ? nullptr : owner;
       return old;
     }
-    case GWLP_ID: w->id = value; return old;
-    case GWLP_USERDATA: w->userData = value; return old;
+    case GWLP_ID:
+      w->id = value;
+      return old;
+    case GWLP_USERDATA:
+      w->userData = value;
+      return old;
     case GWL_STYLE:
     case GWL_EXSTYLE: {
       struct {
@@ -106,7 +119,8 @@ LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR value) {
       Send(w, WM_STYLECHANGED, which, reinterpret_cast<LPARAM>(&change));
       return old;
     }
-    default: break;
+    default:
+      break;
   }
   if (index >= 0 && static_cast<std::size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
     std::memcpy(w->extra.data() + index, &value, sizeof(value));
@@ -172,8 +186,10 @@ HWND GetAncestor(HWND window, UINT flags) {
   State& state = Global();
   if (w == state.desktop) return nullptr;
   switch (flags) {
-    case GA_PARENT: return H(w->parent);
-    case GA_ROOT: return H(TopLevelOf(w));
+    case GA_PARENT:
+      return H(w->parent);
+    case GA_ROOT:
+      return H(TopLevelOf(w));
     case GA_ROOTOWNER: {
       Window* root = TopLevelOf(w);
       while (root->owner) root = root->owner;
@@ -220,8 +236,10 @@ HWND GetWindow(HWND window, UINT command) {
   if (!w) return nullptr;
   const std::vector<Window*>* siblings = w->parent ? &w->parent->children : nullptr;
   switch (command) {
-    case GW_HWNDFIRST: return siblings && !siblings->empty() ? siblings->front()->handle : nullptr;
-    case GW_HWNDLAST: return siblings && !siblings->empty() ? siblings->back()->handle : nullptr;
+    case GW_HWNDFIRST:
+      return siblings && !siblings->empty() ? siblings->front()->handle : nullptr;
+    case GW_HWNDLAST:
+      return siblings && !siblings->empty() ? siblings->back()->handle : nullptr;
     case GW_HWNDNEXT:
     case GW_HWNDPREV: {
       if (!siblings) return nullptr;
@@ -229,8 +247,10 @@ HWND GetWindow(HWND window, UINT command) {
       if (command == GW_HWNDNEXT) return at + 1 < siblings->end() ? (*(at + 1))->handle : nullptr;
       return at != siblings->begin() ? (*(at - 1))->handle : nullptr;
     }
-    case GW_OWNER: return H(w->owner);
-    case GW_CHILD: return w->children.empty() ? nullptr : w->children.front()->handle;
+    case GW_OWNER:
+      return H(w->owner);
+    case GW_CHILD:
+      return w->children.empty() ? nullptr : w->children.front()->handle;
     case GW_ENABLEDPOPUP:
       for (Window* other : Global().desktop->children)
         if (other->owner == w && other->Visible() && other->Enabled()) return other->handle;
@@ -321,7 +341,8 @@ int GetWindowTextA(HWND window, LPSTR buffer, int size) {
   Window* w = Lookup(window);
   if (!w || !buffer || size <= 0) return 0;
   buffer[0] = '\0';
-  return static_cast<int>(Send(w, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
+  return static_cast<int>(
+      Send(w, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
 }
 
 int GetWindowTextLengthA(HWND window) {

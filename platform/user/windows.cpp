@@ -152,8 +152,8 @@ void DestroyTree(HWND handle) {
 
 using namespace platform::user;
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param) {
   EnsureStarted();
   State& state = Global();
@@ -220,8 +220,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w->restore = w->rect;
   if (w->parent == state.desktop) EnsureSurface(w);
 
-  CREATESTRUCTA create{param, instance, menu, parent, height, width, y, x,
-                       static_cast<LONG>(style), windowName, className, exStyle};
+  CREATESTRUCTA create{
+      param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
+      windowName, className, exStyle};
   LPARAM createParam = reinterpret_cast<LPARAM>(&create);
   if (!Send(w, WM_NCCREATE, 0, createParam)) {
     DestroyTree(handle);
@@ -250,8 +251,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   }
   if (style & WS_VISIBLE) {
     int show = SW_SHOW;
-    if (style & WS_MAXIMIZE) show = SW_SHOWMAXIMIZED;
-    else if (style & WS_MINIMIZE) show = SW_SHOWMINIMIZED;
+    if (style & WS_MAXIMIZE)
+      show = SW_SHOWMAXIMIZED;
+    else if (style & WS_MINIMIZE)
+      show = SW_SHOWMINIMIZED;
     ShowWindow(handle, show);
     if (!LookupQuiet(handle)) return nullptr;
   }

@@ -224,12 +224,11 @@ inline ULONG_PTR SetClassLongPtrA(HWND window, int index, LONG_PTR value) {
 }
 
 // Windows and the window tree.
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
-inline HWND CreateWindowA(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                          int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                          LPVOID param) {
+inline HWND CreateWindowA(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                          int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   return CreateWindowExA(0, className, windowName, style, x, y, width, height, parent, menu,
                          instance, param);
 }
@@ -313,8 +312,7 @@ DWORD GetQueueStatus(UINT flags);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
-                        LPARAM lParam);
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 BOOL InSendMessage();
 DWORD GetMessagePos();

@@ -10,12 +10,14 @@ TEST_F(UserTest, ActivationMovesInTheDocumentedOrder) {
   Log().clear();
   SetActiveWindow(b);
   // The focus moves when the new window's default WM_ACTIVATE handling takes it.
-  std::vector<std::pair<HWND, UINT>> expected{{a, WM_NCACTIVATE}, {a, WM_ACTIVATE},  {b, WM_NCACTIVATE},
-                                              {b, WM_ACTIVATE},   {a, WM_KILLFOCUS}, {b, WM_SETFOCUS}};
+  std::vector<std::pair<HWND, UINT>> expected{{a, WM_NCACTIVATE}, {a, WM_ACTIVATE},
+                                              {b, WM_NCACTIVATE}, {b, WM_ACTIVATE},
+                                              {a, WM_KILLFOCUS},  {b, WM_SETFOCUS}};
   auto pairs = Pairs();
   std::vector<std::pair<HWND, UINT>> relevant;
   for (auto& p : pairs)
-    if (p.second == WM_NCACTIVATE || p.second == WM_ACTIVATE || p.second == WM_KILLFOCUS || p.second == WM_SETFOCUS)
+    if (p.second == WM_NCACTIVATE || p.second == WM_ACTIVATE || p.second == WM_KILLFOCUS ||
+        p.second == WM_SETFOCUS)
       relevant.push_back(p);
   EXPECT_EQ(relevant, expected);
   EXPECT_EQ(Count(WM_ACTIVATEAPP), 0);  // the program stayed active
@@ -62,7 +64,8 @@ TEST_F(UserTest, DestroyingTheFocusOrCaptureWindowClearsThem) {
   DestroyWindow(child);
   EXPECT_EQ(GetFocus(), top);  // a child going away hands the focus to its parent
   EXPECT_EQ(GetCapture(), nullptr);
-  EXPECT_TRUE(InOrder(Pairs(), {{child, static_cast<UINT>(WM_KILLFOCUS)}, {child, static_cast<UINT>(WM_DESTROY)}}));
+  EXPECT_TRUE(InOrder(
+      Pairs(), {{child, static_cast<UINT>(WM_KILLFOCUS)}, {child, static_cast<UINT>(WM_DESTROY)}}));
   EXPECT_EQ(Count(WM_CAPTURECHANGED, child), 1);
   // Input after the fact goes nowhere stale.
   pt::Click(5, 5);

@@ -67,9 +67,10 @@ TEST_F(InputTest, ClickInAnInactiveWindowAsksMouseActivateThenActivates) {
   pt::PumpUntilIdle();
   EXPECT_EQ(GetActiveWindow(), second);
   auto messages = MessagesOf(second);
-  EXPECT_TRUE(InOrder(messages, {static_cast<UINT>(WM_NCHITTEST), static_cast<UINT>(WM_SETCURSOR),
-                                 static_cast<UINT>(WM_MOUSEACTIVATE), static_cast<UINT>(WM_ACTIVATE),
-                                 static_cast<UINT>(WM_LBUTTONDOWN)}));
+  EXPECT_TRUE(
+      InOrder(messages, {static_cast<UINT>(WM_NCHITTEST), static_cast<UINT>(WM_SETCURSOR),
+                         static_cast<UINT>(WM_MOUSEACTIVATE), static_cast<UINT>(WM_ACTIVATE),
+                         static_cast<UINT>(WM_LBUTTONDOWN)}));
   for (const Entry& e : Received(WM_ACTIVATE))
     if (e.window == second) {
       EXPECT_EQ(LOWORD(e.wParam), WA_CLICKACTIVE);
@@ -202,8 +203,9 @@ TEST_F(InputTest, DisablingSendsCancelModeThenEnableAndDropsCapture) {
   SetCapture(w);
   Log().clear();
   EXPECT_FALSE(EnableWindow(w, FALSE));
-  EXPECT_TRUE(InOrder(MessagesOf(w), {static_cast<UINT>(WM_CANCELMODE), static_cast<UINT>(WM_CAPTURECHANGED),
-                                      static_cast<UINT>(WM_ENABLE)}));
+  EXPECT_TRUE(
+      InOrder(MessagesOf(w), {static_cast<UINT>(WM_CANCELMODE),
+                              static_cast<UINT>(WM_CAPTURECHANGED), static_cast<UINT>(WM_ENABLE)}));
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_FALSE(IsWindowEnabled(w));
   EXPECT_TRUE(EnableWindow(w, TRUE));
@@ -302,8 +304,9 @@ TEST_F(InputTest, DraggingTheCaptionMovesAndTheCloseBoxCloses) {
   GetWindowRect(w, &r);
   EXPECT_EQ(r.left, 120);
   EXPECT_EQ(r.top, 125);
-  EXPECT_TRUE(InOrder(MessagesOf(w), {static_cast<UINT>(WM_ENTERSIZEMOVE), static_cast<UINT>(WM_MOVE),
-                                      static_cast<UINT>(WM_EXITSIZEMOVE)}));
+  EXPECT_TRUE(
+      InOrder(MessagesOf(w), {static_cast<UINT>(WM_ENTERSIZEMOVE), static_cast<UINT>(WM_MOVE),
+                              static_cast<UINT>(WM_EXITSIZEMOVE)}));
   EXPECT_EQ(GetCapture(), nullptr);
   // Pressing the close box and leaving it before the release does nothing.
   pt::MouseDown(310, 137);

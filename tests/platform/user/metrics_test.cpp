@@ -47,10 +47,13 @@ TEST_F(UserTest, SettingsTheProgramReads) {
 
 TEST_F(UserTest, HooksAreAcceptedAndNeverCalled) {
   static int calls = 0;
-  HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, [](int, WPARAM, LPARAM) -> LRESULT {
-    ++calls;
-    return 0;
-  }, nullptr, 0);
+  HHOOK hook = SetWindowsHookExA(
+      WH_GETMESSAGE,
+      [](int, WPARAM, LPARAM) -> LRESULT {
+        ++calls;
+        return 0;
+      },
+      nullptr, 0);
   ASSERT_NE(hook, nullptr);
   PostMessageA(nullptr, WM_USER, 0, 0);
   pt::PumpUntilIdle();

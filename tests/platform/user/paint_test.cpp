@@ -49,7 +49,8 @@ class PaintTest : public UserTest {
     RegisterClassA(&wc);
   }
   HWND Painted(HWND parent, int x, int y, int cx, int cy, COLORREF colour, DWORD style) {
-    HWND w = CreateWindowExA(0, "Painter", "", style, x, y, cx, cy, parent, nullptr, nullptr, nullptr);
+    HWND w =
+        CreateWindowExA(0, "Painter", "", style, x, y, cx, cy, parent, nullptr, nullptr, nullptr);
     colours[w] = colour;
     return w;
   }

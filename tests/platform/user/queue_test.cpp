@@ -65,7 +65,8 @@ TEST_F(UserTest, PeekFiltersAndNoRemove) {
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, b, 0, 0, PM_NOREMOVE));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 2));
-  ASSERT_TRUE(PeekMessageA(&msg, reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)), 0, 0, PM_REMOVE));
+  ASSERT_TRUE(
+      PeekMessageA(&msg, reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)), 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 3));
   EXPECT_EQ(msg.hwnd, nullptr);
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_USER + 2, WM_USER + 2, PM_REMOVE));
@@ -112,11 +113,14 @@ TEST_F(UserTest, SendIsADirectCallAndDispatchReachesTheProcedure) {
   };
   wc.lpszClassName = "Adder";
   RegisterClassA(&wc);
-  HWND w = CreateWindowExA(0, "Adder", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  HWND w =
+      CreateWindowExA(0, "Adder", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   EXPECT_EQ(SendMessageA(w, WM_USER, 2, 3), 5);
   MSG msg{w, WM_USER, 4, 5, 0, {0, 0}};
   EXPECT_EQ(DispatchMessageA(&msg), 9);
-  EXPECT_EQ(CallWindowProcA(reinterpret_cast<WNDPROC>(GetWindowLongA(w, GWLP_WNDPROC)), w, WM_USER, 1, 1), 2);
+  EXPECT_EQ(
+      CallWindowProcA(reinterpret_cast<WNDPROC>(GetWindowLongA(w, GWLP_WNDPROC)), w, WM_USER, 1, 1),
+      2);
   EXPECT_FALSE(InSendMessage());
 }
 
@@ -136,10 +140,13 @@ TEST_F(UserTest, ThreadMessagesAndRegisteredMessages) {
 }
 
 TEST_F(UserTest, WaitingForMessagesWithATimeout) {
-  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT),
+            static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT),
+            static_cast<DWORD>(WAIT_TIMEOUT));
   PostMessageA(nullptr, WM_USER, 0, 0);
-  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT),
+            static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_EQ(HIWORD(GetQueueStatus(QS_ALLINPUT)) & QS_POSTMESSAGE, QS_POSTMESSAGE);
   EXPECT_TRUE(WaitMessage());  // returns at once: a message is waiting
 }

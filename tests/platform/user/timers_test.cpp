@@ -30,7 +30,8 @@ class TimerTest : public UserTest {
     wc.lpfnWndProc = TimerWindow;
     wc.lpszClassName = "TimerWindow";
     RegisterClassA(&wc);
-    window = CreateWindowExA(0, "TimerWindow", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    window = CreateWindowExA(0, "TimerWindow", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                             nullptr);
   }
   std::vector<DWORD> Times(UINT_PTR id) {
     std::vector<DWORD> out;

@@ -86,8 +86,8 @@ class UserTest : public ::testing::Test {
   }
   void TearDown() override { platform::testing::EndSession(); }
 
-  HWND TopLevel(int x = 100, int y = 100, int cx = 200, int cy = 150, DWORD style = WS_OVERLAPPEDWINDOW,
-                const char* cls = "Recorder") {
+  HWND TopLevel(int x = 100, int y = 100, int cx = 200, int cy = 150,
+                DWORD style = WS_OVERLAPPEDWINDOW, const char* cls = "Recorder") {
     return CreateWindowExA(0, cls, "top", style, x, y, cx, cy, nullptr, nullptr, nullptr, nullptr);
   }
   HWND Child(HWND parent, int x, int y, int cx, int cy, int id = 1, DWORD style = WS_VISIBLE,

@@ -54,10 +54,12 @@ TEST_F(UserTest, CreationSendsNcCreateNcCalcSizeCreateSizeMoveInOrder) {
 TEST_F(UserTest, VisibleTopLevelIsShownThenActivatedThenFocused) {
   HWND w = TopLevel(10, 10, 200, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   ASSERT_NE(w, nullptr);
-  EXPECT_TRUE(InOrder(MessagesOf(w), {static_cast<UINT>(WM_CREATE), static_cast<UINT>(WM_SHOWWINDOW),
-                                      static_cast<UINT>(WM_WINDOWPOSCHANGING), static_cast<UINT>(WM_WINDOWPOSCHANGED),
-                                      static_cast<UINT>(WM_ACTIVATEAPP), static_cast<UINT>(WM_NCACTIVATE),
-                                      static_cast<UINT>(WM_ACTIVATE), static_cast<UINT>(WM_SETFOCUS)}));
+  EXPECT_TRUE(
+      InOrder(MessagesOf(w),
+              {static_cast<UINT>(WM_CREATE), static_cast<UINT>(WM_SHOWWINDOW),
+               static_cast<UINT>(WM_WINDOWPOSCHANGING), static_cast<UINT>(WM_WINDOWPOSCHANGED),
+               static_cast<UINT>(WM_ACTIVATEAPP), static_cast<UINT>(WM_NCACTIVATE),
+               static_cast<UINT>(WM_ACTIVATE), static_cast<UINT>(WM_SETFOCUS)}));
   EXPECT_EQ(GetActiveWindow(), w);
   EXPECT_EQ(GetFocus(), w);
   EXPECT_TRUE(IsWindowVisible(w));
@@ -69,7 +71,8 @@ TEST_F(UserTest, ChildCreationNotifiesParentAfterCreate) {
   HWND child = Child(parent, 0, 0, 10, 10, 7, 0);
   ASSERT_NE(child, nullptr);
   auto pairs = Pairs();
-  EXPECT_TRUE(InOrder(pairs, {{child, static_cast<UINT>(WM_CREATE)}, {parent, static_cast<UINT>(WM_PARENTNOTIFY)}}));
+  EXPECT_TRUE(InOrder(pairs, {{child, static_cast<UINT>(WM_CREATE)},
+                              {parent, static_cast<UINT>(WM_PARENTNOTIFY)}}));
   for (const Entry& e : Log())
     if (e.message == WM_PARENTNOTIFY) {
       EXPECT_EQ(LOWORD(e.wParam), WM_CREATE);
@@ -97,9 +100,9 @@ TEST_F(UserTest, DestructionOrderChildrenBetweenDestroyAndNcDestroy) {
   std::vector<std::pair<HWND, UINT>> destroys;
   for (auto& p : Pairs())
     if (p.second == WM_DESTROY || p.second == WM_NCDESTROY) destroys.push_back(p);
-  std::vector<std::pair<HWND, UINT>> expected{
-      {parent, WM_DESTROY},        {child, WM_DESTROY},  {grandchild, WM_DESTROY},
-      {grandchild, WM_NCDESTROY},  {child, WM_NCDESTROY}, {parent, WM_NCDESTROY}};
+  std::vector<std::pair<HWND, UINT>> expected{{parent, WM_DESTROY},     {child, WM_DESTROY},
+                                              {grandchild, WM_DESTROY}, {grandchild, WM_NCDESTROY},
+                                              {child, WM_NCDESTROY},    {parent, WM_NCDESTROY}};
   EXPECT_EQ(destroys, expected);
   EXPECT_FALSE(IsWindow(parent));
   EXPECT_FALSE(IsWindow(child));
@@ -111,17 +114,20 @@ TEST_F(UserTest, DestroyingAChildNotifiesParentFirst) {
   HWND child = Child(parent, 0, 0, 10, 10, 3);
   Log().clear();
   DestroyWindow(child);
-  EXPECT_TRUE(InOrder(Pairs(), {{parent, static_cast<UINT>(WM_PARENTNOTIFY)}, {child, static_cast<UINT>(WM_DESTROY)}}));
+  EXPECT_TRUE(InOrder(Pairs(), {{parent, static_cast<UINT>(WM_PARENTNOTIFY)},
+                                {child, static_cast<UINT>(WM_DESTROY)}}));
   EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
 }
 
 TEST_F(UserTest, OwnedWindowsAreDestroyedBeforeTheirOwner) {
   HWND owner = TopLevel();
-  HWND owned = CreateWindowExA(0, "Recorder", "", WS_POPUP, 0, 0, 10, 10, owner, nullptr, nullptr, nullptr);
+  HWND owned =
+      CreateWindowExA(0, "Recorder", "", WS_POPUP, 0, 0, 10, 10, owner, nullptr, nullptr, nullptr);
   ASSERT_EQ(GetWindow(owned, GW_OWNER), owner);
   Log().clear();
   DestroyWindow(owner);
-  EXPECT_TRUE(InOrder(Pairs(), {{owned, static_cast<UINT>(WM_NCDESTROY)}, {owner, static_cast<UINT>(WM_DESTROY)}}));
+  EXPECT_TRUE(InOrder(
+      Pairs(), {{owned, static_cast<UINT>(WM_NCDESTROY)}, {owner, static_cast<UINT>(WM_DESTROY)}}));
   EXPECT_FALSE(IsWindow(owned));
 }
 
@@ -133,12 +139,17 @@ TEST_F(UserTest, CreationFailsWhenNcCreateOrCreateRefuses) {
   wc.lpfnWndProc = RefuseCreate;
   wc.lpszClassName = "NoCreate";
   RegisterClassA(&wc);
-  EXPECT_EQ(CreateWindowExA(0, "NoNc", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(
+      CreateWindowExA(0, "NoNc", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+      nullptr);
   EXPECT_EQ(Count(WM_CREATE), 0);
   EXPECT_EQ(Count(WM_NCDESTROY), 1);
   Log().clear();
-  EXPECT_EQ(CreateWindowExA(0, "NoCreate", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-  EXPECT_TRUE(InOrder(MessagesOf(), {static_cast<UINT>(WM_CREATE), static_cast<UINT>(WM_DESTROY), static_cast<UINT>(WM_NCDESTROY)}));
+  EXPECT_EQ(
+      CreateWindowExA(0, "NoCreate", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+      nullptr);
+  EXPECT_TRUE(InOrder(MessagesOf(), {static_cast<UINT>(WM_CREATE), static_cast<UINT>(WM_DESTROY),
+                                     static_cast<UINT>(WM_NCDESTROY)}));
   EXPECT_EQ(GetWindow(GetDesktopWindow(), GW_CHILD), nullptr);
 }
 
@@ -149,7 +160,8 @@ TEST_F(UserTest, ChildDestroyingItsParentDuringCreateFailsCleanly) {
   wc.lpszClassName = "Saboteur";
   RegisterClassA(&wc);
   destroyFromChild = parent;
-  HWND child = CreateWindowExA(0, "Saboteur", "", WS_CHILD, 0, 0, 1, 1, parent, nullptr, nullptr, nullptr);
+  HWND child =
+      CreateWindowExA(0, "Saboteur", "", WS_CHILD, 0, 0, 1, 1, parent, nullptr, nullptr, nullptr);
   destroyFromChild = nullptr;
   EXPECT_EQ(child, nullptr);
   EXPECT_FALSE(IsWindow(parent));
@@ -185,7 +197,9 @@ TEST_F(UserTest, ClassRegistrationErrors) {
   wc.lpszClassName = "recorder";  // names compare without case
   EXPECT_EQ(RegisterClassA(&wc), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
-  EXPECT_EQ(CreateWindowExA(0, "Nope", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(
+      CreateWindowExA(0, "Nope", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+      nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
   HWND w = TopLevel();
   DWORD process = 0;
@@ -208,7 +222,8 @@ TEST_F(UserTest, WindowLongsAndExtraBytes) {
   wc.cbWndExtra = 16;
   wc.lpszClassName = "Extra";
   RegisterClassA(&wc);
-  HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, "Extra", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, "Extra", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                           nullptr, nullptr);
   EXPECT_EQ(GetWindowLongA(w, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&Recorder));
   EXPECT_EQ(GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW);
   EXPECT_EQ(SetWindowLongA(w, GWLP_USERDATA, 42), 0);
@@ -265,18 +280,23 @@ TEST_F(UserTest, EnumerationSurvivesDestructionInTheCallback) {
   Child(parent, 0, 0, 10, 10, 3);
   static std::vector<HWND> seen;
   seen.clear();
-  EXPECT_TRUE(EnumChildWindows(parent, [](HWND w, LPARAM) -> BOOL {
-    seen.push_back(w);
-    if (GetDlgCtrlID(w) == 1) DestroyWindow(w);  // takes its child along
-    return TRUE;
-  }, 0));
+  EXPECT_TRUE(EnumChildWindows(
+      parent,
+      [](HWND w, LPARAM) -> BOOL {
+        seen.push_back(w);
+        if (GetDlgCtrlID(w) == 1) DestroyWindow(w);  // takes its child along
+        return TRUE;
+      },
+      0));
   EXPECT_EQ(seen.size(), 2u);
   seen.clear();
   TopLevel();
-  EXPECT_FALSE(EnumWindows([](HWND w, LPARAM) -> BOOL {
-    seen.push_back(w);
-    return FALSE;
-  }, 0));
+  EXPECT_FALSE(EnumWindows(
+      [](HWND w, LPARAM) -> BOOL {
+        seen.push_back(w);
+        return FALSE;
+      },
+      0));
   EXPECT_EQ(seen.size(), 1u);
 }
 
@@ -380,7 +400,8 @@ TEST_F(UserTest, HandleSlotsAreReusedWithoutReviving) {
   DestroyWindow(first);
   // Far more windows than the table has slots, one at a time.
   for (int i = 0; i < 70000; ++i) {
-    HWND w = CreateWindowExA(0, "Recorder", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND w = CreateWindowExA(0, "Recorder", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                             nullptr);
     ASSERT_NE(w, nullptr) << i;
     ASSERT_NE(w, first);
     DestroyWindow(w);
