@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backend/backend.h"
+#include "gdi/objects.h"
 #include "platform/win32.h"
 #include "user/input.h"
 #include "user/state.h"
@@ -122,6 +123,7 @@ class Sdl final : public Backend {
   }
 
   ~Sdl() override {
+    if (cursor_) SDL_FreeCursor(cursor_);
     if (window_) SDL_DestroyWindow(window_);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
@@ -148,6 +150,7 @@ class Sdl final : public Backend {
   }
 
   void Present(const Surface& screen) override {
+    ShowCursorShape();
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target || target->format->BytesPerPixel != 4) return;
     int width = std::min(target->w, screen.width), height = std::min(target->h, screen.height);
@@ -226,7 +229,46 @@ class Sdl final : public Backend {
     }
   }
 
+  // The window manager's current cursor (SetCursor) as the host pointer: AND mask and
+  // colour image combined, screen-inverting pixels shown black.
+  void ShowCursorShape() {
+    HCURSOR current = GetCursor();
+    if (current == shownCursor_) return;
+    shownCursor_ = current;
+    gdi::IconObject* icon = current ? gdi::FindIcon(current) : nullptr;
+    if (!icon || icon->width <= 0 || icon->height <= 0) {
+      SDL_SetCursor(SDL_GetDefaultCursor());
+      return;
+    }
+    SDL_Surface* image =
+        SDL_CreateRGBSurfaceWithFormat(0, icon->width, icon->height, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!image) return;
+    for (int y = 0; y < icon->height; ++y) {
+      auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(image->pixels) +
+                                                   y * image->pitch);
+      for (int x = 0; x < icon->width; ++x) {
+        bool keep =
+            y < icon->mask.height && x < icon->mask.width && (icon->mask.Row(y)[x] & 0xFFFFFF);
+        std::uint32_t colour = (y < icon->colour.height && x < icon->colour.width)
+                                   ? icon->colour.Row(y)[x] & 0xFFFFFF
+                                   : 0;
+        if (keep)
+          out[x] = colour ? 0xFF000000u : 0;  // transparent, or inverting
+        else
+          out[x] = 0xFF000000u | colour;
+      }
+    }
+    SDL_Cursor* cursor = SDL_CreateColorCursor(image, icon->hotspot.x, icon->hotspot.y);
+    SDL_FreeSurface(image);
+    if (!cursor) return;
+    SDL_SetCursor(cursor);
+    if (cursor_) SDL_FreeCursor(cursor_);
+    cursor_ = cursor;
+  }
+
   SDL_Window* window_ = nullptr;
+  SDL_Cursor* cursor_ = nullptr;
+  HCURSOR shownCursor_ = nullptr;
   Uint32 wakeEvent_ = 0;
   std::vector<std::uint32_t> previous_;
   bool exposed_ = true;
