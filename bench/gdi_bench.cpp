@@ -44,8 +44,8 @@ void TextOutLine(benchmark::State& state) {
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateBitmap(400, 20, 1, 32, nullptr);
   HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-  HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                           "MS Sans Serif");
+  HFONT font =
+      CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
   HGDIOBJ oldFont = SelectObject(dc, font);
   const char line[] = "C:\\MUSIC\\Songs\\Preludes and Fugues 1.mid";  // 40 characters
   static_assert(sizeof line - 1 == 40);

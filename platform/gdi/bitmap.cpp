@@ -110,9 +110,8 @@ HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const
     height = std::abs(header->biHeight);
   }
   if (dc && !FindDc(dc)) return nullptr;
-  HBITMAP handle = width == 0 || height == 0
-                       ? NewBitmap(0, 0, 1)
-                       : NewBitmap(width, height, MonochromeDc(dc) ? 1 : 32);
+  HBITMAP handle = width == 0 || height == 0 ? NewBitmap(0, 0, 1)
+                                             : NewBitmap(width, height, MonochromeDc(dc) ? 1 : 32);
   if (!handle) return nullptr;
   if ((init & CBM_INIT) && bits && info) {
     DibFormat format;

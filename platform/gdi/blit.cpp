@@ -79,7 +79,8 @@ void Transfer(DcObject* dc, RECT dest, const BlitSource* src, const Surface* mas
       if (src) {
         sy = SourceIndex(flipY ? height - 1 - j : j, height, sourceRect.top, sourceHeight);
         if (sy < 0 || sy >= src->surface->height) continue;
-        sourceRow = src->surface->pixels.data() + static_cast<std::size_t>(sy) * src->surface->width;
+        sourceRow =
+            src->surface->pixels.data() + static_cast<std::size_t>(sy) * src->surface->width;
       }
       std::uint32_t* row = dc->surface->Row(y);
       if (plainCopy) {
@@ -115,7 +116,8 @@ void Transfer(DcObject* dc, RECT dest, const BlitSource* src, const Surface* mas
           index = bit ? fore : back;
         }
         std::uint32_t p = 0;
-        if (usesPattern && RopUsesPattern(index) && !brush.Hollow() && !brush.At(x, y, &p)) {
+        // A hollow brush, or the transparent background of a hatch, leaves the pixel alone.
+        if (usesPattern && RopUsesPattern(index) && (brush.Hollow() || !brush.At(x, y, &p))) {
           continue;
         }
         row[x] = Rop3(index, p, s, row[x]);
@@ -157,8 +159,8 @@ BOOL Blit(HDC dest, int x, int y, int width, int height, HDC source, int sourceX
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  Transfer(dc, DestinationRect(dc, x, y, width, height), needSource ? &src : nullptr, mask,
-           maskAt, rop);
+  Transfer(dc, DestinationRect(dc, x, y, width, height), needSource ? &src : nullptr, mask, maskAt,
+           rop);
   return TRUE;
 }
 
@@ -170,10 +172,10 @@ BOOL BitBlt(HDC dc, int x, int y, int width, int height, HDC source, int sourceX
               rop & 0x00FFFFFF);
 }
 
-BOOL StretchBlt(HDC dc, int x, int y, int width, int height, HDC source, int sourceX,
-                int sourceY, int sourceWidth, int sourceHeight, DWORD rop) {
-  return Blit(dc, x, y, width, height, source, sourceX, sourceY, sourceWidth, sourceHeight,
-              nullptr, {}, rop & 0x00FFFFFF);
+BOOL StretchBlt(HDC dc, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                int sourceWidth, int sourceHeight, DWORD rop) {
+  return Blit(dc, x, y, width, height, source, sourceX, sourceY, sourceWidth, sourceHeight, nullptr,
+              {}, rop & 0x00FFFFFF);
 }
 
 BOOL MaskBlt(HDC dc, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
@@ -205,9 +207,9 @@ bool DecodeForDevice(DcObject* dc, const void* bits, const BITMAPINFO* info, UIN
 
 }  // namespace
 
-int SetDIBitsToDevice(HDC handle, int x, int y, DWORD width, DWORD height, int sourceX,
-                      int sourceY, UINT startScan, UINT lines, const void* bits,
-                      const BITMAPINFO* info, UINT usage) {
+int SetDIBitsToDevice(HDC handle, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY,
+                      UINT startScan, UINT lines, const void* bits, const BITMAPINFO* info,
+                      UINT usage) {
   DcObject* dc = FindDc(handle);
   if (!dc || !dc->surface) return 0;
   Surface surface;

@@ -7,10 +7,14 @@ namespace {
 
 Region::Op ToOp(int mode) {
   switch (mode) {
-    case RGN_AND: return Region::Op::And;
-    case RGN_XOR: return Region::Op::Xor;
-    case RGN_DIFF: return Region::Op::Diff;
-    default: return Region::Op::Or;
+    case RGN_AND:
+      return Region::Op::And;
+    case RGN_XOR:
+      return Region::Op::Xor;
+    case RGN_DIFF:
+      return Region::Op::Diff;
+    default:
+      return Region::Op::Or;
   }
 }
 

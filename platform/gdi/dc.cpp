@@ -9,8 +9,14 @@
 namespace platform::gdi {
 
 const std::vector<RECT>& DcObject::Clip() {
-  if (clipValid_) return clipCache_;
+  // A surface resized under a live DC must not leave rectangles past its new edges.
+  if (clipValid_ &&
+      (!surface || (surface->width == clipWidth_ && surface->height == clipHeight_))) {
+    return clipCache_;
+  }
   clipCache_.clear();
+  clipWidth_ = surface ? surface->width : 0;
+  clipHeight_ = surface ? surface->height : 0;
   if (surface) {
     RECT bounds{0, 0, surface->width, surface->height};
     for (const RECT& v : visible) {
@@ -137,8 +143,7 @@ Surface& Screen() {
   return screen;
 }
 
-HDC CreateSurfaceDC(Surface* surface, POINT origin, const std::vector<RECT>& visible,
-                    HWND window) {
+HDC CreateSurfaceDC(Surface* surface, POINT origin, const std::vector<RECT>& visible, HWND window) {
   if (!surface) return nullptr;
   auto dc = NewDc(DcType::Window);
   dc->surface = surface;
@@ -217,9 +222,12 @@ HGDIOBJ SelectObject(HDC handle, HGDIOBJ object) {
     return previous;
   };
   switch (target->kind) {
-    case Kind::Pen: return swap(dc->state.pen);
-    case Kind::Brush: return swap(dc->state.brush);
-    case Kind::Font: return swap(dc->state.font);
+    case Kind::Pen:
+      return swap(dc->state.pen);
+    case Kind::Brush:
+      return swap(dc->state.brush);
+    case Kind::Font:
+      return swap(dc->state.font);
     case Kind::Region: {
       int result = SelectClipRgn(handle, static_cast<HRGN>(object));
       return reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(result));
@@ -241,12 +249,18 @@ HGDIOBJ GetCurrentObject(HDC handle, UINT type) {
   DcObject* dc = FindDc(handle);
   if (!dc) return nullptr;
   switch (type) {
-    case OBJ_PEN: return dc->state.pen;
-    case OBJ_BRUSH: return dc->state.brush;
-    case OBJ_FONT: return dc->state.font;
-    case OBJ_PAL: return dc->state.palette;
-    case OBJ_BITMAP: return dc->state.bitmap;
-    default: return nullptr;
+    case OBJ_PEN:
+      return dc->state.pen;
+    case OBJ_BRUSH:
+      return dc->state.brush;
+    case OBJ_FONT:
+      return dc->state.font;
+    case OBJ_PAL:
+      return dc->state.palette;
+    case OBJ_BITMAP:
+      return dc->state.bitmap;
+    default:
+      return nullptr;
   }
 }
 
@@ -304,23 +318,42 @@ int GetDeviceCaps(HDC handle, int index) {
     height = Screen().height;
   }
   switch (index) {
-    case TECHNOLOGY: return DT_RASDISPLAY;
-    case HORZSIZE: return width * 254 / 960;
-    case VERTSIZE: return height * 254 / 960;
-    case HORZRES: case DESKTOPHORZRES: return width;
-    case VERTRES: case DESKTOPVERTRES: return height;
-    case BITSPIXEL: return dc->monochrome ? 1 : 32;
-    case PLANES: return 1;
-    case NUMCOLORS: return dc->monochrome ? 2 : -1;
-    case LOGPIXELSX: case LOGPIXELSY: return 96;
-    case SIZEPALETTE: return 0;
-    case NUMRESERVED: return 0;
-    case COLORRES: return 24;
-    case ASPECTX: case ASPECTY: return 36;
-    case ASPECTXY: return 51;
-    case RASTERCAPS: return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT |
-                            RC_STRETCHDIB;
-    default: return 0;
+    case TECHNOLOGY:
+      return DT_RASDISPLAY;
+    case HORZSIZE:
+      return width * 254 / 960;
+    case VERTSIZE:
+      return height * 254 / 960;
+    case HORZRES:
+    case DESKTOPHORZRES:
+      return width;
+    case VERTRES:
+    case DESKTOPVERTRES:
+      return height;
+    case BITSPIXEL:
+      return dc->monochrome ? 1 : 32;
+    case PLANES:
+      return 1;
+    case NUMCOLORS:
+      return dc->monochrome ? 2 : -1;
+    case LOGPIXELSX:
+    case LOGPIXELSY:
+      return 96;
+    case SIZEPALETTE:
+      return 0;
+    case NUMRESERVED:
+      return 0;
+    case COLORRES:
+      return 24;
+    case ASPECTX:
+    case ASPECTY:
+      return 36;
+    case ASPECTXY:
+      return 51;
+    case RASTERCAPS:
+      return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
+    default:
+      return 0;
   }
 }
 
@@ -399,17 +432,17 @@ BOOL GetBrushOrgEx(HDC handle, LPPOINT origin) {
   return TRUE;
 }
 
-#define TD_DC_ATTRIBUTE(Set, Get, Type, field, failure)  \
-  Type Set(HDC handle, Type value) {                     \
-    DcObject* dc = FindDc(handle);                       \
-    if (!dc) return failure;                             \
-    Type previous = dc->state.field;                     \
-    dc->state.field = value;                             \
-    return previous;                                     \
-  }                                                      \
-  Type Get(HDC handle) {                                 \
-    DcObject* dc = FindDc(handle);                       \
-    return dc ? dc->state.field : failure;               \
+#define TD_DC_ATTRIBUTE(Set, Get, Type, field, failure) \
+  Type Set(HDC handle, Type value) {                    \
+    DcObject* dc = FindDc(handle);                      \
+    if (!dc) return failure;                            \
+    Type previous = dc->state.field;                    \
+    dc->state.field = value;                            \
+    return previous;                                    \
+  }                                                     \
+  Type Get(HDC handle) {                                \
+    DcObject* dc = FindDc(handle);                      \
+    return dc ? dc->state.field : failure;              \
   }
 TD_DC_ATTRIBUTE(SetTextColor, GetTextColor, COLORREF, textColour, CLR_INVALID)
 TD_DC_ATTRIBUTE(SetBkColor, GetBkColor, COLORREF, backgroundColour, CLR_INVALID)

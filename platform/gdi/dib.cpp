@@ -11,7 +11,9 @@ constexpr int kMaxDimension = 32768;
 std::uint32_t Read32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint16_t Read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Read16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 int MaskShift(std::uint32_t mask) {
   int shift = 0;
@@ -76,7 +78,8 @@ bool ParseDibInfo(const void* info, std::size_t available, UINT usage, DcObject*
     f.bitCount = Read16(p + 10);
     entrySize = 3;
     if (f.bitCount <= 8) colourCount = std::size_t{1} << f.bitCount;
-  } else if (headerSize >= 40 && headerSize <= 124) {
+  } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 ||
+             headerSize == 124) {
     if (available < headerSize) return false;
     auto width = static_cast<std::int32_t>(Read32(p + 4));
     auto height = static_cast<std::int32_t>(Read32(p + 8));
@@ -184,8 +187,7 @@ void DecodeDibRows(const DibFormat& f, const std::uint8_t* bits, int first, int 
   }
 }
 
-bool ReadPackedDib(const std::uint8_t* data, std::size_t size, Surface* surface,
-                   bool* monochrome) {
+bool ReadPackedDib(const std::uint8_t* data, std::size_t size, Surface* surface, bool* monochrome) {
   DibFormat f;
   if (!ParseDibInfo(data, size, DIB_RGB_COLORS, nullptr, &f)) return false;
   std::size_t need = f.stride * static_cast<std::size_t>(f.height);

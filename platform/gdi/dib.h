@@ -32,8 +32,7 @@ std::uint32_t DibPixel(const DibFormat& format, const std::uint8_t* row, int x);
 void DecodeDibRows(const DibFormat& format, const std::uint8_t* bits, int first, int rows,
                    Surface* target, bool monochrome);
 // A packed DIB (info, then bits) as stored in resources and bitmap files, fully checked.
-bool ReadPackedDib(const std::uint8_t* data, std::size_t size, Surface* surface,
-                   bool* monochrome);
+bool ReadPackedDib(const std::uint8_t* data, std::size_t size, Surface* surface, bool* monochrome);
 
 // The 16 colours of a 4-bit table and the 256 of an 8-bit one, as surface pixels.
 const std::vector<std::uint32_t>& StandardColours(int bitCount);

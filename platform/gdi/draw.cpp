@@ -13,11 +13,16 @@ const std::vector<int>& DashPattern(int style) {
   static const std::vector<int> kDash{18, 6}, kDot{3, 3}, kDashDot{9, 6, 3, 6},
       kDashDotDot{9, 3, 3, 3, 3, 3}, kSolid{};
   switch (style) {
-    case PS_DASH: return kDash;
-    case PS_DOT: return kDot;
-    case PS_DASHDOT: return kDashDot;
-    case PS_DASHDOTDOT: return kDashDotDot;
-    default: return kSolid;
+    case PS_DASH:
+      return kDash;
+    case PS_DOT:
+      return kDot;
+    case PS_DASHDOT:
+      return kDashDot;
+    case PS_DASHDOTDOT:
+      return kDashDotDot;
+    default:
+      return kSolid;
   }
 }
 
@@ -188,8 +193,11 @@ BOOL Rectangle(HDC handle, int left, int top, int right, int bottom) {
   FillSurfaceRegion(dc, Region(inner), brush, dc->state.rop2);
   if (w == 1) {
     dc->penPhase = 0;
-    POINT corners[5] = {{r.left, r.top}, {r.right - 1, r.top}, {r.right - 1, r.bottom - 1},
-                        {r.left, r.bottom - 1}, {r.left, r.top}};
+    POINT corners[5] = {{r.left, r.top},
+                        {r.right - 1, r.top},
+                        {r.right - 1, r.bottom - 1},
+                        {r.left, r.bottom - 1},
+                        {r.left, r.top}};
     if (r.right - r.left == 1 || r.bottom - r.top == 1) {
       BrushObject penBrush;
       penBrush.colour = pen->colour;
@@ -281,9 +289,8 @@ int FrameRect(HDC handle, const RECT* rect, HBRUSH brushHandle) {
   RECT r = ToDevice(dc, *rect);
   if (RectEmpty(r)) return TRUE;
   RECT s = ToSurface(dc, r);
-  Region band = Region::Combine(Region(s), Region(RECT{s.left + 1, s.top + 1, s.right - 1,
-                                                       s.bottom - 1}),
-                                Region::Op::Diff);
+  Region band = Region::Combine(
+      Region(s), Region(RECT{s.left + 1, s.top + 1, s.right - 1, s.bottom - 1}), Region::Op::Diff);
   BrushSampler sampler(dc, brush);
   for (const RECT& b : band.Rects()) FillRop3(dc, b, sampler, 0xF0);
   return TRUE;

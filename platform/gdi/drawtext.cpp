@@ -134,6 +134,14 @@ int DrawTextA(HDC handle, LPCSTR text, int length, LPRECT rect, UINT format) {
   DcObject* dc = FindDc(handle);
   if (!dc || !rect || (!text && length != 0)) return 0;
   if (length < 0) length = text ? static_cast<int>(std::strlen(text)) : 0;
+  // Empty text has no line at all: it measures and draws nothing.
+  if (length == 0) {
+    if (format & DT_CALCRECT) {
+      rect->right = rect->left;
+      rect->bottom = rect->top;
+    }
+    return 0;
+  }
   RealizedFont* font = DcFont(dc);
   if (!font) return 0;
   const TEXTMETRICA& m = font->Metrics();
@@ -145,7 +153,9 @@ int DrawTextA(HDC handle, LPCSTR text, int length, LPRECT rect, UINT format) {
   int width = rect->right - rect->left;
 
   std::vector<Line> lines;
-  for (auto& paragraph : Paragraphs(DecodeUtf8(std::string_view(text ? text : "", static_cast<std::size_t>(length))), format)) {
+  for (auto& paragraph :
+       Paragraphs(DecodeUtf8(std::string_view(text ? text : "", static_cast<std::size_t>(length))),
+                  format)) {
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
       for (Line& line : Wrap(paragraph, layout, width)) lines.push_back(std::move(line));
     } else {

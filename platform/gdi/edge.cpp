@@ -12,11 +12,12 @@ void FillSolid(DcObject* dc, RECT device, COLORREF colour) {
   FillRop3(dc, ToSurface(dc, device), BrushSampler(dc, &brush), 0xF0);
 }
 
-// One ring of an edge: top and left in `light`, bottom and right in `dark`, the two
-// corners where they meet (top-right, bottom-left) belonging to the dark sides.
+// One ring of an edge: the light sides (top, left) first, each the full length of the
+// rectangle, then the dark sides (bottom, right) over them, so that the two corners where
+// they meet (top-right, bottom-left) are dark when both are drawn.
 void Ring(DcObject* dc, RECT& r, UINT flags, COLORREF light, COLORREF dark) {
-  if (flags & BF_TOP) FillSolid(dc, {r.left, r.top, r.right - 1, r.top + 1}, light);
-  if (flags & BF_LEFT) FillSolid(dc, {r.left, r.top, r.left + 1, r.bottom - 1}, light);
+  if (flags & BF_TOP) FillSolid(dc, {r.left, r.top, r.right, r.top + 1}, light);
+  if (flags & BF_LEFT) FillSolid(dc, {r.left, r.top, r.left + 1, r.bottom}, light);
   if (flags & BF_BOTTOM) FillSolid(dc, {r.left, r.bottom - 1, r.right, r.bottom}, dark);
   if (flags & BF_RIGHT) FillSolid(dc, {r.right - 1, r.top, r.right, r.bottom}, dark);
   if (flags & BF_TOP) ++r.top;

@@ -4,11 +4,11 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstring>
 #include <map>
-#include <sys/stat.h>
 
 namespace platform::gdi {
 namespace {
@@ -30,8 +30,7 @@ bool FileExists(const std::string& path) {
 std::string FindFontFile(const std::string& name) {
   static const char* const kFolders[] = {
       "/usr/share/fonts/truetype/liberation2/", "/usr/share/fonts/truetype/liberation/",
-      "/usr/share/fonts/truetype/dejavu/", "/usr/share/fonts/TTF/",
-      "/usr/local/share/fonts/"};
+      "/usr/share/fonts/truetype/dejavu/", "/usr/share/fonts/TTF/", "/usr/local/share/fonts/"};
   if (const char* folder = std::getenv("TD_FONT_DIR")) {
     std::string path = std::string(folder) + "/" + name;
     if (FileExists(path)) return path;
@@ -57,9 +56,9 @@ FT_Face OpenFace(const std::string& file) {
 enum class Family { Sans, Mono, DejaVu };
 
 bool FixedFaceName(const char* name) {
-  static const char* const kFixed[] = {"Courier",       "Courier New",   "Fixedsys",
-                                       "Terminal",      "Liberation Mono", "Lucida Console",
-                                       "DejaVu Sans Mono", "Consolas",   "Monospace"};
+  static const char* const kFixed[] = {"Courier",          "Courier New",     "Fixedsys",
+                                       "Terminal",         "Liberation Mono", "Lucida Console",
+                                       "DejaVu Sans Mono", "Consolas",        "Monospace"};
   for (const char* fixed : kFixed) {
     if (strcasecmp(name, fixed) == 0) return true;
   }
@@ -117,9 +116,9 @@ class FreeTypeFont : public RealizedFont {
     m.tmUnderlined = font.lfUnderline ? 1 : 0;
     m.tmStruckOut = font.lfStrikeOut ? 1 : 0;
     // The pitch bit set means variable pitch.
-    m.tmPitchAndFamily = static_cast<BYTE>(TMPF_VECTOR | TMPF_TRUETYPE |
-                                           (family == Family::Mono ? FF_MODERN
-                                                                   : TMPF_FIXED_PITCH | FF_SWISS));
+    m.tmPitchAndFamily =
+        static_cast<BYTE>(TMPF_VECTOR | TMPF_TRUETYPE |
+                          (family == Family::Mono ? FF_MODERN : TMPF_FIXED_PITCH | FF_SWISS));
     m.tmCharSet = ANSI_CHARSET;
     auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(primary, FT_SFNT_POST));
     if (post) {
@@ -127,8 +126,9 @@ class FreeTypeFont : public RealizedFont {
       underlinePosition_ = std::max<int>(1, Scale(-post->underlinePosition, em, upem, false));
     }
     if (os2) strikeoutPosition_ = std::max<int>(1, Scale(os2->yStrikeoutPosition, em, upem, false));
-    faceName_ = family == Family::Mono ? "Liberation Mono"
-                : family == Family::DejaVu ? "DejaVu Sans" : "Liberation Sans";
+    faceName_ = family == Family::Mono     ? "Liberation Mono"
+                : family == Family::DejaVu ? "DejaVu Sans"
+                                           : "Liberation Sans";
   }
 
   const Glyph& GlyphFor(char32_t codepoint) override {
@@ -164,11 +164,12 @@ class FreeTypeFont : public RealizedFont {
         bool on = false;
         if (x < bitmap.width) {
           on = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? (bits[x / 8] & (0x80 >> (x % 8))) != 0
-                                                      : bits[x] >= 128;
+                                                       : bits[x] >= 128;
         }
         if (on && start < 0) start = static_cast<int>(x);
         if (!on && start >= 0) {
-          glyph->runs.push_back({y, slot->bitmap_left + start, slot->bitmap_left + static_cast<int>(x)});
+          glyph->runs.push_back(
+              {y, slot->bitmap_left + start, slot->bitmap_left + static_cast<int>(x)});
           start = -1;
         }
       }
@@ -219,7 +220,8 @@ RealizedFont* Realize(const LOGFONTA& font) {
     // A positive height is the cell height: ascent plus descent.
     long cellUnits = primary->ascender - primary->descender;
     if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(primary, FT_SFNT_OS2))) {
-      if (os2->usWinAscent + os2->usWinDescent > 0) cellUnits = os2->usWinAscent + os2->usWinDescent;
+      if (os2->usWinAscent + os2->usWinDescent > 0)
+        cellUnits = os2->usWinAscent + os2->usWinDescent;
     }
     int cell = font.lfHeight == 0 ? 16 : font.lfHeight;
     em = static_cast<int>(std::lround(static_cast<double>(cell) * upem / cellUnits));
@@ -248,8 +250,15 @@ std::u32string DecodeUtf8(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
     auto byte = static_cast<unsigned char>(text[i]);
-    int length = byte < 0x80 ? 1 : (byte >> 5) == 6 ? 2 : (byte >> 4) == 14 ? 3 : (byte >> 3) == 30 ? 4 : 0;
-    char32_t cp = length == 1 ? byte : length == 2 ? byte & 0x1F : length == 3 ? byte & 0x0F : byte & 0x07;
+    int length = byte < 0x80         ? 1
+                 : (byte >> 5) == 6  ? 2
+                 : (byte >> 4) == 14 ? 3
+                 : (byte >> 3) == 30 ? 4
+                                     : 0;
+    char32_t cp = length == 1   ? byte
+                  : length == 2 ? byte & 0x1F
+                  : length == 3 ? byte & 0x0F
+                                : byte & 0x07;
     bool valid = length > 0 && i + length <= text.size();
     for (int k = 1; valid && k < length; ++k) {
       auto next = static_cast<unsigned char>(text[i + k]);

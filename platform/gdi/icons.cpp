@@ -14,7 +14,9 @@ namespace {
 std::uint32_t Read32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint16_t Read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Read16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 Surface Stretched(const Surface& source, int width, int height) {
   if (source.width == width && source.height == height) return source;
@@ -24,7 +26,8 @@ Surface Stretched(const Surface& source, int width, int height) {
   for (int y = 0; y < height; ++y) {
     int sy = y * source.height / height;
     for (int x = 0; x < width; ++x) {
-      out.Row(y)[x] = source.pixels[static_cast<std::size_t>(sy) * source.width + x * source.width / width];
+      out.Row(y)[x] =
+          source.pixels[static_cast<std::size_t>(sy) * source.width + x * source.width / width];
     }
   }
   return out;
@@ -62,7 +65,8 @@ bool ReadIconImage(const std::uint8_t* data, std::size_t size, Surface* colour, 
     for (int row = 0; row < format.height; ++row) {
       const std::uint8_t* line = bits + static_cast<std::size_t>(row) * maskStride;
       std::uint32_t* out = mask->Row(format.height - 1 - row);
-      for (int x = 0; x < format.width; ++x) out[x] = (line[x / 8] & (0x80 >> (x % 8))) ? 0xFFFFFF : 0;
+      for (int x = 0; x < format.width; ++x)
+        out[x] = (line[x / 8] & (0x80 >> (x % 8))) ? 0xFFFFFF : 0;
     }
   }
   return true;
@@ -109,7 +113,8 @@ std::map<std::string, HICON>& SharedIcons() {
 
 std::string ResourceKey(LPCSTR type, LPCSTR name) {
   std::string key = std::to_string(reinterpret_cast<std::uintptr_t>(type)) + ":";
-  if (IS_INTRESOURCE(name)) return key + "#" + std::to_string(reinterpret_cast<std::uintptr_t>(name));
+  if (IS_INTRESOURCE(name))
+    return key + "#" + std::to_string(reinterpret_cast<std::uintptr_t>(name));
   std::string upper = name;
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return key + upper;
@@ -161,7 +166,8 @@ HICON LoadGroup(HINSTANCE instance, LPCSTR name, bool isIcon) {
       ResourceBytes(instance, MAKEINTRESOURCEA(imageId), isIcon ? RT_ICON : RT_CURSOR, &size);
   POINT hotspot{0, 0};
   if (image && !isIcon) {
-    if (size < 4) image = nullptr;
+    if (size < 4)
+      image = nullptr;
     else {
       hotspot = {Read16(image), Read16(image + 2)};
       image += 4;
@@ -197,7 +203,8 @@ Surface DdbRows(const BYTE* bits, int width, int height, int depth) {
       if (depth == 1) {
         out.Row(y)[x] = (row[x / 8] & (0x80 >> (x % 8))) ? 0xFFFFFF : 0;
       } else {
-        out.Row(y)[x] = static_cast<std::uint32_t>(row[4 * x + 2] << 16 | row[4 * x + 1] << 8 | row[4 * x]);
+        out.Row(y)[x] =
+            static_cast<std::uint32_t>(row[4 * x + 2] << 16 | row[4 * x + 1] << 8 | row[4 * x]);
       }
     }
   }
@@ -267,8 +274,9 @@ HICON CreateIconIndirect(const ICONINFO* info) {
     colour = image->surface;
     andMask = Stretched(mask->surface, colour.width, colour.height);
   }
-  POINT hotspot = info->fIcon ? POINT{colour.width / 2, colour.height / 2}
-                              : POINT{static_cast<LONG>(info->xHotspot), static_cast<LONG>(info->yHotspot)};
+  POINT hotspot = info->fIcon
+                      ? POINT{colour.width / 2, colour.height / 2}
+                      : POINT{static_cast<LONG>(info->xHotspot), static_cast<LONG>(info->yHotspot)};
   HICON icon = MakeIcon(std::move(colour), std::move(andMask), info->fIcon != 0, hotspot, false);
   if (IconObject* object = FindIcon(icon)) object->monochromeSource = monochrome;
   return icon;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-
 namespace platform::gdi {
 namespace {
 
@@ -84,13 +83,13 @@ void EnsureStock() {
   stockObjects[SYSTEM_FIXED_FONT] = StockFont(16, FW_NORMAL, FIXED_PITCH, "Fixedsys");
   stockObjects[DEFAULT_GUI_FONT] = StockFont(-11, FW_NORMAL, VARIABLE_PITCH, "MS Sans Serif");
   auto palette = std::make_unique<PaletteObject>();
-  static const std::uint32_t kStatic[20] = {
-      0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080,
-      0xC0C0C0, 0xC0DCC0, 0xA6CAF0, 0xFFFBF0, 0xA0A0A4, 0x808080, 0xFF0000,
-      0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+  static const std::uint32_t kStatic[20] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080,
+                                            0x800080, 0x008080, 0xC0C0C0, 0xC0DCC0, 0xA6CAF0,
+                                            0xFFFBF0, 0xA0A0A4, 0x808080, 0xFF0000, 0x00FF00,
+                                            0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
   for (std::uint32_t rgb : kStatic) {
-    palette->entries.push_back({static_cast<BYTE>(rgb >> 16), static_cast<BYTE>(rgb >> 8),
-                                static_cast<BYTE>(rgb), 0});
+    palette->entries.push_back(
+        {static_cast<BYTE>(rgb >> 16), static_cast<BYTE>(rgb >> 8), static_cast<BYTE>(rgb), 0});
   }
   stockObjects[DEFAULT_PALETTE] = MakeStock(std::move(palette));
   stockObjects[DC_BRUSH] = StockBrush(BS_SOLID, RGB(255, 255, 255));
@@ -182,14 +181,22 @@ DWORD GetObjectType(HGDIOBJ handle) {
     return 0;
   }
   switch (object->kind) {
-    case Kind::Dc: return static_cast<DcObject*>(object)->type == DcType::Memory ? OBJ_MEMDC : OBJ_DC;
-    case Kind::Bitmap: return OBJ_BITMAP;
-    case Kind::Pen: return OBJ_PEN;
-    case Kind::Brush: return OBJ_BRUSH;
-    case Kind::Font: return OBJ_FONT;
-    case Kind::Palette: return OBJ_PAL;
-    case Kind::Region: return OBJ_REGION;
-    case Kind::Icon: return 0;
+    case Kind::Dc:
+      return static_cast<DcObject*>(object)->type == DcType::Memory ? OBJ_MEMDC : OBJ_DC;
+    case Kind::Bitmap:
+      return OBJ_BITMAP;
+    case Kind::Pen:
+      return OBJ_PEN;
+    case Kind::Brush:
+      return OBJ_BRUSH;
+    case Kind::Font:
+      return OBJ_FONT;
+    case Kind::Palette:
+      return OBJ_PAL;
+    case Kind::Region:
+      return OBJ_REGION;
+    case Kind::Icon:
+      return 0;
   }
   return 0;
 }
@@ -309,11 +316,17 @@ HBRUSH CreatePatternBrush(HBITMAP bitmap) {
 HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) {
   if (!brush) return nullptr;
   switch (brush->lbStyle) {
-    case BS_SOLID: return CreateSolidBrush(brush->lbColor);
-    case BS_NULL: return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-    case BS_HATCHED: return CreateHatchBrush(static_cast<int>(brush->lbHatch), brush->lbColor);
-    case BS_PATTERN: return CreatePatternBrush(reinterpret_cast<HBITMAP>(brush->lbHatch));
-    default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
+    case BS_SOLID:
+      return CreateSolidBrush(brush->lbColor);
+    case BS_NULL:
+      return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    case BS_HATCHED:
+      return CreateHatchBrush(static_cast<int>(brush->lbHatch), brush->lbColor);
+    case BS_PATTERN:
+      return CreatePatternBrush(reinterpret_cast<HBITMAP>(brush->lbHatch));
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
   }
 }
 
@@ -328,10 +341,9 @@ HFONT CreateFontIndirectA(const LOGFONTA* font) {
   return static_cast<HFONT>(AddObject(std::move(object)));
 }
 
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                  DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
-                  LPCSTR faceName) {
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName) {
   LOGFONTA font{};
   font.lfHeight = height;
   font.lfWidth = width;

@@ -22,7 +22,7 @@ struct Object {
   virtual ~Object() = default;
   Kind kind;
   bool stock = false;
-  int selections = 0;         // DCs that have it selected
+  int selections = 0;          // DCs that have it selected
   bool deletePending = false;  // deleted while selected: freed when the last DC lets go
 };
 
@@ -53,7 +53,8 @@ class RealizedFont;
 struct FontObject : Object {
   FontObject() : Object(Kind::Font) {}
   LOGFONTA logFont{};
-  RealizedFont* realized = nullptr;  // made on first use; realized fonts live as long as the process
+  RealizedFont* realized =
+      nullptr;  // made on first use; realized fonts live as long as the process
 };
 
 struct PaletteObject : Object {
@@ -120,6 +121,7 @@ struct DcObject : Object {
  private:
   std::vector<RECT> clipCache_;
   bool clipValid_ = false;
+  int clipWidth_ = 0, clipHeight_ = 0;  // surface size the cache was made for
 };
 
 // Handle table.

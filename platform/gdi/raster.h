@@ -11,11 +11,16 @@ namespace platform::gdi {
 // and destination bit d.
 inline std::uint32_t Rop2(int mode, std::uint32_t pen, std::uint32_t dest) {
   switch (mode) {
-    case R2_COPYPEN: return pen;
-    case R2_XORPEN: return (pen ^ dest) & 0xFFFFFF;
-    case R2_NOT: return ~dest & 0xFFFFFF;
-    case R2_NOP: return dest;
-    default: break;
+    case R2_COPYPEN:
+      return pen;
+    case R2_XORPEN:
+      return (pen ^ dest) & 0xFFFFFF;
+    case R2_NOT:
+      return ~dest & 0xFFFFFF;
+    case R2_NOP:
+      return dest;
+    default:
+      break;
   }
   unsigned table = static_cast<unsigned>(mode - 1);
   std::uint32_t result = 0;

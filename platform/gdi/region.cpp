@@ -49,10 +49,18 @@ std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Spa
     bool inA = Inside(a, x), inB = Inside(b, x);
     bool in = false;
     switch (op) {
-      case Region::Op::And: in = inA && inB; break;
-      case Region::Op::Or: in = inA || inB; break;
-      case Region::Op::Xor: in = inA != inB; break;
-      case Region::Op::Diff: in = inA && !inB; break;
+      case Region::Op::And:
+        in = inA && inB;
+        break;
+      case Region::Op::Or:
+        in = inA || inB;
+        break;
+      case Region::Op::Xor:
+        in = inA != inB;
+        break;
+      case Region::Op::Diff:
+        in = inA && !inB;
+        break;
     }
     if (!in) continue;
     if (!out.empty() && out.back().right == x) {

@@ -27,9 +27,9 @@ void ComposeScreen(const std::vector<ScreenLayer>& layers, const RECT* damage) {
     RECT r = IntersectRects(placed, area);
     if (RectEmpty(r)) continue;
     for (int y = r.top; y < r.bottom; ++y) {
-      const std::uint32_t* source = layer.surface->pixels.data() +
-                                    static_cast<std::size_t>(y - placed.top) * layer.surface->width +
-                                    (r.left - placed.left);
+      const std::uint32_t* source =
+          layer.surface->pixels.data() +
+          static_cast<std::size_t>(y - placed.top) * layer.surface->width + (r.left - placed.left);
       std::memcpy(screen.Row(y) + r.left, source,
                   static_cast<std::size_t>(r.right - r.left) * sizeof(std::uint32_t));
     }

@@ -8,9 +8,9 @@
 namespace platform::gdi {
 namespace {
 
-constexpr std::uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kRed = 0xFF0000,
-                        kBlue = 0x0000FF, kNavy = 0x000080, kYellow = 0xFFFF00,
-                        kSilver = 0xC0C0C0, kGray = 0x808080, kTeal = 0x008080;
+constexpr std::uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF,
+                        kNavy = 0x000080, kYellow = 0xFFFF00, kSilver = 0xC0C0C0, kGray = 0x808080,
+                        kTeal = 0x008080;
 
 // A picture being drawn: everything starts transparent.
 struct Picture {
@@ -19,7 +19,9 @@ struct Picture {
     colour.Resize(size, size, 0);
     mask.Resize(size, size, 0xFFFFFF);
   }
-  bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < colour.width && y < colour.height; }
+  bool Inside(int x, int y) const {
+    return x >= 0 && y >= 0 && x < colour.width && y < colour.height;
+  }
   void Put(int x, int y, std::uint32_t rgb) {
     if (!Inside(x, y)) return;
     colour.Row(y)[x] = rgb;
@@ -34,7 +36,7 @@ struct Picture {
   // 'n' navy, 's' silver, 'g' grey, 't' teal; anything else leaves the pixel alone.
   void Art(int x0, int y0, std::initializer_list<const char*> rows, int scale = 1) {
     static const std::map<char, std::uint32_t> kColours = {
-        {'k', kBlack}, {'w', kWhite},   {'r', kRed},  {'b', kBlue}, {'y', kYellow},
+        {'k', kBlack}, {'w', kWhite},  {'r', kRed},  {'b', kBlue}, {'y', kYellow},
         {'n', kNavy},  {'s', kSilver}, {'g', kGray}, {'t', kTeal}};
     int y = y0;
     for (const char* row : rows) {
@@ -96,10 +98,10 @@ struct Picture {
 };
 
 void Arrow(Picture& p, int x = 0, int y = 0) {
-  p.Art(x, y, {"k",           "kk",          "kwk",         "kwwk",        "kwwwk",
-               "kwwwwk",      "kwwwwwk",     "kwwwwwwk",    "kwwwwwwwk",   "kwwwwwwwwk",
-               "kwwwwwkkkkk", "kwwkwwk",     "kwk kwwk",    "kk  kwwk",    "k    kwwk",
-               "     kwwk",   "      kwwk",  "      kwwk",  "       kk"});
+  p.Art(x, y,
+        {"k", "kk", "kwk", "kwwk", "kwwwk", "kwwwwk", "kwwwwwk", "kwwwwwwk", "kwwwwwwwk",
+         "kwwwwwwwwk", "kwwwwwkkkkk", "kwwkwwk", "kwk kwwk", "kk  kwwk", "k    kwwk", "     kwwk",
+         "      kwwk", "      kwwk", "       kk"});
 }
 
 HCURSOR DrawCursor(unsigned id) {
@@ -107,8 +109,9 @@ HCURSOR DrawCursor(unsigned id) {
   POINT hot{0, 0};
   switch (id) {
     case 32513:  // I-beam
-      p.Art(12, 6, {"iii iii", "   i", "   i", "   i", "   i", "   i", "   i", "   i", "   i",
-                    "   i", "   i", "   i", "   i", "   i", "   i", "   i", "   i", "iii iii"});
+      p.Art(12, 6,
+            {"iii iii", "   i", "   i", "   i", "   i", "   i", "   i", "   i", "   i", "   i",
+             "   i", "   i", "   i", "   i", "   i", "   i", "   i", "iii iii"});
       hot = {15, 15};
       break;
     case 32514:  // hourglass
@@ -131,10 +134,10 @@ HCURSOR DrawCursor(unsigned id) {
       break;
     case 32516:  // up arrow
     case 32649:  // hand: an upward pointer
-      p.Art(8, 2, {"       k",       "      kwk",      "     kwwwk",    "    kwwwwwk",
-                   "   kwwwwwwwk",   "  kwwwwwwwwwk",  " kwwwwwwwwwwwk", "kkkkkwwwwwkkkkk",
-                   "    kwwwwwk",    "    kwwwwwk",    "    kwwwwwk",    "    kwwwwwk",
-                   "    kwwwwwk",    "    kwwwwwk",    "    kwwwwwk",    "    kkkkkkk"});
+      p.Art(8, 2,
+            {"       k", "      kwk", "     kwwwk", "    kwwwwwk", "   kwwwwwwwk", "  kwwwwwwwwwk",
+             " kwwwwwwwwwwwk", "kkkkkwwwwwkkkkk", "    kwwwwwk", "    kwwwwwk", "    kwwwwwk",
+             "    kwwwwwk", "    kwwwwwk", "    kwwwwwk", "    kwwwwwk", "    kkkkkkk"});
       hot = {15, 2};
       break;
     case 32644:  // size west-east
@@ -183,12 +186,11 @@ HCURSOR DrawCursor(unsigned id) {
       p.Art(13, 2, {" kkkkk", "kk   kk", "     kk", "    kk", "   kk", "   kk", "", "   kk"});
       break;
     case 32641:  // icon
-      p.Art(8, 8, {"kkkkkkkkkkkkkkkk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk",
-                   "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk",
-                   "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk",
-                   "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk",
-                   "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk",
-                   "kkkkkkkkkkkkkkkk"});
+      p.Art(8, 8,
+            {"kkkkkkkkkkkkkkkk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk",
+             "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk",
+             "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk",
+             "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kwwwwwwwwwwwwwwk", "kkkkkkkkkkkkkkkk"});
       hot = {15, 15};
       break;
     default:  // 32512 arrow and any id we do not draw

@@ -51,8 +51,10 @@ void PaintGlyphs(DcObject* dc, int x, int y, std::u32string_view text, const INT
       if (row < bound.top || row >= bound.bottom) continue;
       for (const RECT& c : clip) {
         if (row < c.top || row >= c.bottom) continue;
-        int from = std::max({penX + run.x0, static_cast<int>(c.left), static_cast<int>(bound.left)});
-        int to = std::min({penX + run.x1, static_cast<int>(c.right), static_cast<int>(bound.right)});
+        int from =
+            std::max({penX + run.x0, static_cast<int>(c.left), static_cast<int>(bound.left)});
+        int to =
+            std::min({penX + run.x1, static_cast<int>(c.right), static_cast<int>(bound.right)});
         if (from < to) std::fill(dc->surface->Row(row) + from, dc->surface->Row(row) + to, ink);
       }
     }
@@ -102,7 +104,6 @@ BOOL TextOut(HDC handle, int x, int y, UINT options, const RECT* rect, LPCSTR te
   const RECT* limit = nullptr;
   if (rect) limitRect = Normalized(ToDevice(dc, *rect));
   if (rect && (options & ETO_CLIPPED)) limit = &limitRect;
-  std::uint32_t background = DevicePixel(dc, dc->state.backgroundColour);
   if (rect && (options & ETO_OPAQUE)) {
     RECT s = ToSurface(dc, limitRect);
     BrushObject solid;
@@ -114,7 +115,6 @@ BOOL TextOut(HDC handle, int x, int y, UINT options, const RECT* rect, LPCSTR te
     if (limit) cell = IntersectRects(cell, ToSurface(dc, *limit));
     BrushObject solid;
     solid.colour = dc->state.backgroundColour;
-    (void)background;
     FillRop3(dc, cell, BrushSampler(dc, &solid), 0xF0);
   }
   PaintGlyphs(dc, left, top, decoded, advances, limit);
@@ -154,7 +154,8 @@ BOOL GetTextExtentPoint32A(HDC handle, LPCSTR text, int length, LPSIZE size) {
   if (!dc || !size || length < 0 || (!text && length > 0)) return FALSE;
   RealizedFont* font = DcFont(dc);
   if (!font) return FALSE;
-  size->cx = TextWidth(font, DecodeUtf8(std::string_view(text ? text : "", static_cast<std::size_t>(length))));
+  size->cx = TextWidth(
+      font, DecodeUtf8(std::string_view(text ? text : "", static_cast<std::size_t>(length))));
   size->cy = font->Metrics().tmHeight;
   return TRUE;
 }

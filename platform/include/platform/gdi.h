@@ -209,10 +209,9 @@ HBRUSH CreateHatchBrush(int hatch, COLORREF colour);
 HBRUSH CreatePatternBrush(HBITMAP bitmap);
 HBRUSH CreateBrushIndirect(const LOGBRUSH* brush);
 HFONT CreateFontIndirectA(const LOGFONTA* font);
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                  DWORD outPrecision, DWORD clipPrecision, DWORD quality,
-                  DWORD pitchAndFamily, LPCSTR faceName);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
 HPALETTE CreatePalette(const LOGPALETTE* palette);
 HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground);
 UINT RealizePalette(HDC dc);
@@ -316,8 +315,8 @@ BOOL SetPixelV(HDC dc, int x, int y, COLORREF colour);
 COLORREF GetPixel(HDC dc, int x, int y);
 BOOL BitBlt(HDC dc, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
             DWORD rop);
-BOOL StretchBlt(HDC dc, int x, int y, int width, int height, HDC source, int sourceX,
-                int sourceY, int sourceWidth, int sourceHeight, DWORD rop);
+BOOL StretchBlt(HDC dc, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                int sourceWidth, int sourceHeight, DWORD rop);
 BOOL MaskBlt(HDC dc, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
              HBITMAP mask, int maskX, int maskY, DWORD rop);
 

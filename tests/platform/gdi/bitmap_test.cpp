@@ -44,9 +44,9 @@ std::vector<COLORREF> Pixels(HBITMAP bitmap, int width, int height) {
 
 TEST(DeviceIndependentBitmaps, FourBitRowsMapThroughTheirColourTableBottomUp) {
   InfoWithTable info = Header(3, 2, 4, 3);
-  info.colours[0] = {0, 0, 255, 0};      // red
-  info.colours[1] = {255, 0, 0, 0};      // blue
-  info.colours[2] = {0, 128, 128, 0};    // olive
+  info.colours[0] = {0, 0, 255, 0};    // red
+  info.colours[1] = {255, 0, 0, 0};    // blue
+  info.colours[2] = {0, 128, 128, 0};  // olive
   // Stored bottom row first, 4 bytes per row: indices 2 1 0 then 0 1 2.
   const BYTE bits[8] = {0x21, 0x00, 0, 0, 0x01, 0x20, 0, 0};
   HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
@@ -54,8 +54,8 @@ TEST(DeviceIndependentBitmaps, FourBitRowsMapThroughTheirColourTableBottomUp) {
                                   reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
   ASSERT_NE(bitmap, nullptr);
   auto p = Pixels(bitmap, 3, 2);
-  EXPECT_EQ(p, (std::vector<COLORREF>{kRed, RGB(0, 0, 255), RGB(128, 128, 0),
-                                      RGB(128, 128, 0), RGB(0, 0, 255), kRed}));
+  EXPECT_EQ(p, (std::vector<COLORREF>{kRed, RGB(0, 0, 255), RGB(128, 128, 0), RGB(128, 128, 0),
+                                      RGB(0, 0, 255), kRed}));
   BITMAP object{};
   ASSERT_EQ(GetObjectA(bitmap, sizeof object, &object), static_cast<int>(sizeof object));
   EXPECT_EQ(object.bmWidth, 3);
@@ -66,8 +66,8 @@ TEST(DeviceIndependentBitmaps, FourBitRowsMapThroughTheirColourTableBottomUp) {
 
 TEST(DeviceIndependentBitmaps, OneBitImagesUseTheirOwnTwoColours) {
   InfoWithTable info = Header(8, 1, 1);
-  info.colours[0] = {0, 255, 0, 0};   // green for 0
-  info.colours[1] = {0, 0, 255, 0};   // red for 1
+  info.colours[0] = {0, 255, 0, 0};  // green for 0
+  info.colours[1] = {0, 0, 255, 0};  // red for 1
   const BYTE bits[4] = {0xF0, 0, 0, 0};
   HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
   HBITMAP bitmap = CreateDIBitmap(screen, &info.header, CBM_INIT, bits,
@@ -89,9 +89,9 @@ TEST(DeviceIndependentBitmaps, CoreHeadersCarryThreeByteColourEntries) {
   info.colours[0] = {255, 255, 255};
   info.colours[1] = {0, 0, 255};
   const BYTE bits[4] = {0x40, 0, 0, 0};
-  HBITMAP bitmap = CreateDIBitmap(nullptr, reinterpret_cast<BITMAPINFOHEADER*>(&info.header),
-                                  CBM_INIT, bits, reinterpret_cast<BITMAPINFO*>(&info),
-                                  DIB_RGB_COLORS);
+  HBITMAP bitmap =
+      CreateDIBitmap(nullptr, reinterpret_cast<BITMAPINFOHEADER*>(&info.header), CBM_INIT, bits,
+                     reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
   ASSERT_NE(bitmap, nullptr);
   auto p = Pixels(bitmap, 2, 1);
   EXPECT_EQ(p[0], kWhite);
@@ -103,7 +103,7 @@ TEST(DeviceIndependentBitmaps, DirectColourDepthsAndTopDownRows) {
   HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
   {
     InfoWithTable info = Header(2, -2, 24);  // top-down
-    const BYTE bits[16] = {0, 0, 255, 0, 255, 0, 0, 0,  255, 0, 0, 1, 2, 3, 0, 0};
+    const BYTE bits[16] = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 1, 2, 3, 0, 0};
     HBITMAP b = CreateDIBitmap(screen, &info.header, CBM_INIT, bits,
                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
     auto p = Pixels(b, 2, 2);
@@ -153,22 +153,22 @@ TEST(DeviceIndependentBitmaps, UnreadableHeadersAreRefused) {
 
 TEST(DeviceIndependentBitmaps, GetDIBitsReportsTheFormatThenConvertsRows) {
   Canvas canvas(3, 2);
-  SetPixel(canvas.dc, 0, 0, kRed);        // top-left
+  SetPixel(canvas.dc, 0, 0, kRed);            // top-left
   SetPixel(canvas.dc, 2, 1, RGB(0, 0, 128));  // bottom-right: navy
   InfoWithTable info{};
   info.header.biSize = sizeof(BITMAPINFOHEADER);
-  ASSERT_NE(GetDIBits(canvas.dc, canvas.bitmap, 0, 2, nullptr,
-                      reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS),
+  ASSERT_NE(GetDIBits(canvas.dc, canvas.bitmap, 0, 2, nullptr, reinterpret_cast<BITMAPINFO*>(&info),
+                      DIB_RGB_COLORS),
             0);
   EXPECT_EQ(info.header.biWidth, 3);
   EXPECT_EQ(info.header.biHeight, 2);
   EXPECT_EQ(info.header.biBitCount, 32);
   // 32 bits, bottom-up.
   BYTE bits32[24] = {};
-  ASSERT_EQ(GetDIBits(canvas.dc, canvas.bitmap, 0, 2, bits32,
-                      reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS),
+  ASSERT_EQ(GetDIBits(canvas.dc, canvas.bitmap, 0, 2, bits32, reinterpret_cast<BITMAPINFO*>(&info),
+                      DIB_RGB_COLORS),
             2);
-  EXPECT_EQ(bits32[8], 128);     // bottom row, third pixel: blue byte
+  EXPECT_EQ(bits32[8], 128);       // bottom row, third pixel: blue byte
   EXPECT_EQ(bits32[12 + 2], 255);  // top row, first pixel: red byte
   // 4 bits through the standard 16-colour table.
   info.header.biBitCount = 4;
@@ -184,9 +184,9 @@ TEST(DeviceIndependentBitmaps, GetDIBitsReportsTheFormatThenConvertsRows) {
   EXPECT_EQ(colourOf(bits4[0] >> 4), kWhite);
   // And back: SetDIBits of the 4-bit rows rebuilds the picture.
   HBITMAP copy = CreateCompatibleBitmap(canvas.dc, 3, 2);
-  EXPECT_EQ(SetDIBits(canvas.dc, copy, 0, 2, bits4, reinterpret_cast<BITMAPINFO*>(&info),
-                      DIB_RGB_COLORS),
-            2);
+  EXPECT_EQ(
+      SetDIBits(canvas.dc, copy, 0, 2, bits4, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS),
+      2);
   auto p = Pixels(copy, 3, 2);
   EXPECT_EQ(p[0], kRed);
   EXPECT_EQ(p[5], RGB(0, 0, 128));
@@ -236,6 +236,29 @@ TEST(DeviceDependentBitmaps, ColourBitsAreFourBytesPerPixelBlueFirst) {
   EXPECT_EQ(info.bmBitsPixel, 1);
   EXPECT_TRUE(DeleteObject(empty));
   EXPECT_EQ(GetObjectType(empty), static_cast<DWORD>(OBJ_BITMAP));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DeviceIndependentBitmaps, DrawingStraightToADeviceCountsSourceRowsFromTheBottom) {
+  InfoWithTable info = Header(2, 2, 24);
+  // Stored bottom row first: red green, then blue white.
+  const BYTE bits[16] = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
+  Canvas canvas(4, 4, false, 0);
+  auto* header = reinterpret_cast<BITMAPINFO*>(&info);
+  EXPECT_EQ(StretchDIBits(canvas.dc, 0, 0, 4, 4, 0, 0, 2, 2, bits, header, DIB_RGB_COLORS, SRCCOPY),
+            2);
+  EXPECT_EQ(canvas.At(0, 0), RGB(0, 0, 255));
+  EXPECT_EQ(canvas.At(3, 1), kWhite);
+  EXPECT_EQ(canvas.At(1, 3), kRed);
+  EXPECT_EQ(canvas.At(2, 2), RGB(0, 255, 0));
+  // One row from the lower-left corner of the image: the bottom row.
+  Canvas one(2, 1, false, 0);
+  SetDIBitsToDevice(one.dc, 0, 0, 2, 1, 0, 0, 0, 2, bits, header, DIB_RGB_COLORS);
+  EXPECT_EQ(one.At(0, 0), kRed);
+  EXPECT_EQ(one.At(1, 0), RGB(0, 255, 0));
 }
 
 }  // namespace

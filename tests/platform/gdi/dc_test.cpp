@@ -37,6 +37,47 @@ TEST(SurfaceDc, DrawsAtItsOriginAndOnlyInsideTheVisibleRects) {
   DeleteObject(red);
 }
 
+TEST(SurfaceDc, PaintingStaysInsideAnUpdateRegionWithASiblingCutOut) {
+  // A window at (2,2) of 8 x 6 whose update region is its top half, with a sibling covering
+  // the right part of that: the visible rects form an L the window manager hands over.
+  platform::Surface surface;
+  surface.Resize(12, 10, 0);
+  std::vector<RECT> visible = {RECT{2, 2, 10, 4}, RECT{2, 4, 6, 5}};
+  HDC dc = platform::gdi::CreateSurfaceDC(&surface, {2, 2}, visible, nullptr);
+  // Even a clip region selected by the painter cannot widen what is visible.
+  HRGN everything = CreateRectRgn(-100, -100, 100, 100);
+  SelectClipRgn(dc, everything);
+  DeleteObject(everything);
+  RECT all{-5, -5, 20, 20};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  TextOutA(dc, 0, 0, "MMMMMMMMMM", 10);
+  MoveToEx(dc, -3, 6, nullptr);
+  LineTo(dc, 20, -3);
+  int outside = 0;
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 12; ++x) {
+      bool inside = (y >= 2 && y < 4 && x >= 2 && x < 10) || (y == 4 && x >= 2 && x < 6);
+      if (!inside) outside += surface.pixels[static_cast<std::size_t>(y) * 12 + x] != 0;
+    }
+  }
+  EXPECT_EQ(outside, 0);
+  EXPECT_EQ(surface.pixels[4 * 12 + 5], 0xFFFFFFu);
+  platform::gdi::ReleaseSurfaceDC(dc);
+}
+
+TEST(SurfaceDc, ASurfaceShrunkUnderALiveDcIsNeverDrawnPast) {
+  platform::Surface surface;
+  surface.Resize(10, 10, 0);
+  HDC dc = platform::gdi::CreateSurfaceDC(&surface, {0, 0}, {RECT{0, 0, 10, 10}}, nullptr);
+  RECT all{0, 0, 10, 10};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  surface.Resize(4, 3, 0);
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+  EXPECT_EQ(surface.pixels.size(), 12u);
+  EXPECT_EQ(surface.pixels[11], 0x808080u);
+  platform::gdi::ReleaseSurfaceDC(dc);
+}
+
 TEST(SurfaceDc, ResizeKeepsTheOverlapAndFillsTheRest) {
   platform::Surface surface;
   surface.Resize(2, 2, 7);
@@ -114,11 +155,11 @@ TEST(DcState, SaveAndRestoreBringBackObjectsColoursOriginsAndClip) {
 TEST(DcClip, FillRectHonoursClipRegionsAndBothOrigins) {
   Canvas canvas(12, 12);
   HBRUSH red = CreateSolidBrush(kRed);
-  SetViewportOrgEx(canvas.dc, 2, 0, nullptr);   // logical x 0 is device x 2
-  SetWindowOrgEx(canvas.dc, 0, -1, nullptr);    // logical y -1 is device y 0
+  SetViewportOrgEx(canvas.dc, 2, 0, nullptr);  // logical x 0 is device x 2
+  SetWindowOrgEx(canvas.dc, 0, -1, nullptr);   // logical y -1 is device y 0
   // The clip rect is given in logical units and kept in device units.
-  IntersectClipRect(canvas.dc, 0, 0, 6, 6);     // device 2..8 x 1..7
-  ExcludeClipRect(canvas.dc, 2, 2, 4, 4);       // device 4..6 x 3..5
+  IntersectClipRect(canvas.dc, 0, 0, 6, 6);  // device 2..8 x 1..7
+  ExcludeClipRect(canvas.dc, 2, 2, 4, 4);    // device 4..6 x 3..5
   RECT all{-10, -10, 20, 20};
   FillRect(canvas.dc, &all, red);
   SetViewportOrgEx(canvas.dc, 0, 0, nullptr);
@@ -187,6 +228,38 @@ TEST(DeviceCaps, TheDisplayIsTrueColourAt96DotsPerInchWithoutPalette) {
   PALETTEENTRY entries[16];
   EXPECT_EQ(GetSystemPaletteEntries(screen, 0, 16, entries), 0u);
   DeleteDC(screen);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Palettes, AcceptedAndUsedForPaletteIndexColours) {
+  Canvas canvas(2, 1);
+  struct {
+    WORD version, count;
+    PALETTEENTRY entries[2];
+  } logical{0x300, 2, {{10, 20, 30, 0}, {200, 100, 50, 0}}};
+  HPALETTE palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&logical));
+  ASSERT_NE(palette, nullptr);
+  WORD count = 0;
+  EXPECT_EQ(GetObjectA(palette, sizeof count, &count), 2);
+  EXPECT_EQ(count, 2);
+  HPALETTE previous = SelectPalette(canvas.dc, palette, FALSE);
+  EXPECT_EQ(previous, GetStockObject(DEFAULT_PALETTE));
+  EXPECT_EQ(RealizePalette(canvas.dc), 0u);
+  SetPixel(canvas.dc, 0, 0, PALETTEINDEX(1));
+  EXPECT_EQ(canvas.At(0, 0), RGB(200, 100, 50));
+  SetPixel(canvas.dc, 1, 0, PALETTERGB(1, 2, 3));  // the flag byte is ignored on true colour
+  EXPECT_EQ(canvas.At(1, 0), RGB(1, 2, 3));
+  EXPECT_EQ(GetNearestPaletteIndex(palette, RGB(190, 110, 40)), 1u);
+  PALETTEENTRY out[2] = {};
+  EXPECT_EQ(GetPaletteEntries(palette, 1, 5, out), 1u);
+  EXPECT_EQ(out[0].peRed, 200);
+  SelectPalette(canvas.dc, previous, FALSE);
+  EXPECT_TRUE(DeleteObject(palette));
+  logical.version = 0x200;
+  EXPECT_EQ(CreatePalette(reinterpret_cast<LOGPALETTE*>(&logical)), nullptr);
 }
 
 }  // namespace

@@ -106,8 +106,10 @@ TEST(Brushes, HatchesPatternsAndTheBrushOrigin) {
   int blackRows = 0;
   for (int y = 0; y < 8; ++y) {
     std::string row = canvas.Row(y, 0, 8, kBlack);
-    if (row == "########") ++blackRows;
-    else EXPECT_EQ(canvas.Row(y, 0, 8, kBlue), "########");  // transparent background
+    if (row == "########")
+      ++blackRows;
+    else
+      EXPECT_EQ(canvas.Row(y, 0, 8, kBlue), "########");  // transparent background
   }
   EXPECT_EQ(blackRows, 1);
   SetBkMode(canvas.dc, OPAQUE);
@@ -168,6 +170,8 @@ TEST(Edges, RaisedEdgeUsesTheClassicColoursAndMiddleFill) {
   EXPECT_EQ(canvas.At(0, 0), shadow);
   EXPECT_EQ(canvas.At(1, 1), kBlack);
   EXPECT_EQ(canvas.At(5, 5), dark);  // the right and bottom were not asked for
+  EXPECT_EQ(canvas.At(5, 0), shadow);  // a side drawn alone runs the full length
+  EXPECT_EQ(canvas.At(0, 5), shadow);
 }
 
 TEST(Edges, FocusRectangleIsDottedAndDrawingItTwiceRestoresEveryPixel) {
@@ -180,7 +184,7 @@ TEST(Edges, FocusRectangleIsDottedAndDrawingItTwiceRestoresEveryPixel) {
   DrawFocusRect(canvas.dc, &r);
   int changed = 0;
   for (int x = 1; x < 8; ++x) changed += canvas.At(x, 1) != before[9 + x];
-  EXPECT_EQ(changed, 4);  // every other pixel of the top edge
+  EXPECT_EQ(changed, 4);                          // every other pixel of the top edge
   EXPECT_EQ(canvas.At(4, 3), before[3 * 9 + 4]);  // the inside is untouched
   DrawFocusRect(canvas.dc, &r);
   std::vector<COLORREF> after;

@@ -12,8 +12,8 @@ namespace {
 struct TextCanvas : Canvas {
   HFONT font;
   TextCanvas(int width, int height) : Canvas(width, height) {
-    font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                       "MS Sans Serif");
+    font =
+        CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
     SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
   }
@@ -50,6 +50,14 @@ TEST(DrawText, CalcRectMeasuresOneLineWithoutDrawing) {
   EXPECT_EQ(r.right, 5 + canvas.Width("Repeat"));
   EXPECT_EQ(r.bottom, 7 + 13);
   EXPECT_EQ(canvas.InkBox().right, -1);  // nothing drawn
+  // Empty text measures empty; a lone prefix character still takes a line of no width.
+  RECT empty{5, 7, 50, 50};
+  EXPECT_EQ(DrawTextA(canvas.dc, "", 0, &empty, DT_CALCRECT), 0);
+  EXPECT_EQ(empty.right, 5);
+  EXPECT_EQ(empty.bottom, 7);
+  RECT amp{0, 0, 50, 50};
+  EXPECT_EQ(DrawTextA(canvas.dc, "&", 1, &amp, DT_CALCRECT), 13);
+  EXPECT_EQ(amp.right, 0);
 }
 
 TEST(DrawText, WordBreakWrapsAtSpacesAndCalcRectCountsTheLines) {

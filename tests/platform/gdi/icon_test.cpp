@@ -15,7 +15,7 @@ constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kWhite = RGB(
 
 // A 3 x 1 icon: opaque red, transparent, inverted.
 HICON ThreePixelIcon() {
-  const BYTE andBits[2] = {0x60, 0};                              // 0 1 1
+  const BYTE andBits[2] = {0x60, 0};                                      // 0 1 1
   const BYTE xorBits[12] = {0, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 0};  // red, black, white
   return CreateIcon(nullptr, 3, 1, 1, 32, andBits, xorBits);
 }
@@ -88,7 +88,7 @@ TEST(Icons, ModuleIconLoadsAtThirtyTwoPixelsAndIsShared) {
   EXPECT_EQ(LoadIconA(module, "MAINICON"), icon);
   Canvas canvas(32, 32);
   ASSERT_TRUE(DrawIcon(canvas.dc, 0, 0, icon));
-  EXPECT_EQ(canvas.At(0, 0), kWhite);            // transparent corner
+  EXPECT_EQ(canvas.At(0, 0), kWhite);             // transparent corner
   EXPECT_EQ(canvas.At(11, 1), RGB(0, 128, 128));  // the teal disc
   EXPECT_EQ(canvas.At(16, 6), 0u);                // the note's stem
   EXPECT_TRUE(DestroyIcon(icon));                 // shared: stays usable

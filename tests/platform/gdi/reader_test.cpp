@@ -49,7 +49,7 @@ TEST(PackedImageReader, ReadsAWellFormedImageAndRefusesEveryTruncation) {
   ASSERT_EQ(surface.width, 4);
   // Bottom row first in storage: the top row is 1 1 0 0 (red red blue blue).
   EXPECT_EQ(surface.pixels, (std::vector<std::uint32_t>{0xFF0000, 0xFF0000, 0x0000FF, 0x0000FF,
-                                                         0x0000FF, 0xFF0000, 0xFF0000, 0x0000FF}));
+                                                        0x0000FF, 0xFF0000, 0xFF0000, 0x0000FF}));
   for (std::size_t n = 0; n < data.size(); ++n) {
     std::vector<std::uint8_t> cut(data.begin(), data.begin() + static_cast<long>(n));
     EXPECT_FALSE(platform::gdi::ReadPackedDib(cut.data(), cut.size(), &surface, nullptr)) << n;
@@ -67,6 +67,12 @@ TEST(PackedImageReader, RefusesHeadersThatLie) {
                     patched(8, 0x80000000u), patched(32, 0xFFFFFFFFu), patched(16, 1)}) {
     EXPECT_FALSE(platform::gdi::ReadPackedDib(data.data(), data.size(), &surface, nullptr));
   }
+  // Header sizes between the known kinds are refused, also where bit-field masks would
+  // be read past a short header.
+  auto odd = patched(0, 42);
+  odd[16] = BI_BITFIELDS;
+  odd[14] = 32;
+  EXPECT_FALSE(platform::gdi::ReadPackedDib(odd.data(), 44, &surface, nullptr));
   // A colour count the file does not hold (cut to the 16 a 4-bit image can use) is refused.
   auto many = patched(32, 300);
   EXPECT_FALSE(platform::gdi::ReadPackedDib(many.data(), many.size(), &surface, nullptr));
