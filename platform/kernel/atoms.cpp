@@ -1,5 +1,6 @@
 // Global atoms: strings compared without case, counted, numbered from 0xC000; integer
 // atoms (1 to 0xBFFF, or "#n") stand for themselves.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -74,7 +75,8 @@ ATOM GlobalAddAtomA(LPCSTR string) {
   }
   for (std::size_t i = 0; i < table.entries.size(); ++i) {
     if (table.entries[i].references == 0) {
-      table.entries[i] = {string, 1};
+      table.entries[i].name = std::string(string);
+      table.entries[i].references = 1;
       return static_cast<ATOM>(kFirstStringAtom + i);
     }
   }
@@ -82,7 +84,7 @@ ATOM GlobalAddAtomA(LPCSTR string) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return 0;
   }
-  table.entries.push_back({string, 1});
+  table.entries.push_back(AtomEntry{std::string(string), 1});
   return static_cast<ATOM>(kFirstStringAtom + table.entries.size() - 1);
 }
 
@@ -124,7 +126,9 @@ UINT GlobalGetAtomNameA(ATOM atom, LPSTR buffer, int size) {
   }
   std::string name;
   if (atom > 0 && atom < kFirstStringAtom) {
-    name = "#" + std::to_string(atom);
+    char number[8];
+    std::snprintf(number, sizeof number, "#%u", static_cast<unsigned>(atom));
+    name = number;
   } else {
     AtomTable& table = Atoms();
     std::lock_guard lock(table.mutex);

@@ -19,7 +19,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   std::size_t start = 0;
   for (;;) {
     std::size_t end = text.find(separator, start);
-    pieces.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    pieces.push_back(
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start));
     if (end == std::string::npos) return pieces;
     start = end + 1;
   }
@@ -36,8 +37,10 @@ bool ParseType(const std::string& word, UINT& type) {
   static const struct {
     const char* name;
     UINT type;
-  } kTypes[] = {{"removable", DRIVE_REMOVABLE}, {"fixed", DRIVE_FIXED},
-                {"remote", DRIVE_REMOTE},       {"cdrom", DRIVE_CDROM},
+  } kTypes[] = {{"removable", DRIVE_REMOVABLE},
+                {"fixed", DRIVE_FIXED},
+                {"remote", DRIVE_REMOTE},
+                {"cdrom", DRIVE_CDROM},
                 {"ramdisk", DRIVE_RAMDISK}};
   for (const auto& entry : kTypes) {
     if (Lower(word) == entry.name) {
@@ -138,13 +141,20 @@ const char* FileSystemName(const Drive& drive) {
   struct statfs info;
   if (statfs(drive.root.c_str(), &info) != 0) return "HOSTFS";
   switch (static_cast<unsigned long>(info.f_type)) {
-    case 0xEF53: return "EXT4";
-    case 0x01021994: return "TMPFS";
-    case 0x9123683E: return "BTRFS";
-    case 0x58465342: return "XFS";
-    case 0x6969: return "NFS";
-    case 0x794C7630: return "OVERLAY";
-    default: return "HOSTFS";
+    case 0xEF53:
+      return "EXT4";
+    case 0x01021994:
+      return "TMPFS";
+    case 0x9123683E:
+      return "BTRFS";
+    case 0x58465342:
+      return "XFS";
+    case 0x6969:
+      return "NFS";
+    case 0x794C7630:
+      return "OVERLAY";
+    default:
+      return "HOSTFS";
   }
 }
 
@@ -204,7 +214,8 @@ bool ParseDriveTable(const std::string& text, std::array<Drive, 26>& drives, std
 }
 
 std::string FormatDriveTable() {
-  static const char* const kTypeNames[] = {"", "", "removable", "fixed", "remote", "cdrom", "ramdisk"};
+  static const char* const kTypeNames[] = {"",       "",      "removable", "fixed",
+                                           "remote", "cdrom", "ramdisk"};
   KernelState& state = State();
   std::lock_guard lock(state.mutex);
   std::string table;
@@ -266,7 +277,7 @@ BOOL GetVolumeInformationA(LPCSTR rootPathName, LPSTR volumeNameBuffer, DWORD vo
     int index = DriveOfRoot(state, rootPathName);
     if (index < 0 || !state.drives[index].present) {
       SetLastError(rootPathName != nullptr && std::strlen(rootPathName) > 3 ? ERROR_INVALID_NAME
-                                                                             : ERROR_PATH_NOT_FOUND);
+                                                                            : ERROR_PATH_NOT_FOUND);
       return FALSE;
     }
     drive = state.drives[index];

@@ -119,8 +119,9 @@ std::vector<std::string> ChildEnvironment(const char* block) {
     std::lock_guard lock(environment.mutex);
     for (const auto& [name, value] : environment.variables) {
       if (SameNoCase(name, "PATH")) {
-        result.push_back(name + "=" + (value == environment.windowsPath ? environment.hostPath
-                                                                          : PathToHost(value)));
+        result.push_back(
+            name + "=" +
+            (value == environment.windowsPath ? environment.hostPath : PathToHost(value)));
       } else if (name != "TD_DRIVES") {
         result.push_back(name + "=" + value);
       }

@@ -92,11 +92,12 @@ bool SharingAllows(ShareRegistry& registry, std::pair<dev_t, ino_t> key, DWORD a
 
 // The error for a host entry that is missing: the file, or a folder on the way to it.
 DWORD MissingError(const std::string& host) {
-  std::string parent = host.substr(0, host.rfind('/'));
-  if (parent.empty()) parent = "/";
+  std::size_t slash = host.rfind('/');
+  std::string parent =
+      slash == 0 || slash == std::string::npos ? std::string(1, '/') : host.substr(0, slash);
   struct stat info;
   return stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? ERROR_FILE_NOT_FOUND
-                                                                     : ERROR_PATH_NOT_FOUND;
+                                                                   : ERROR_PATH_NOT_FOUND;
 }
 
 bool ReadOnlyMode(unsigned mode) { return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
@@ -115,9 +116,8 @@ HANDLE Fail(DWORD error) {
 
 using namespace platform::kernel;
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
-                   LPSECURITY_ATTRIBUTES, DWORD creationDisposition, DWORD flagsAndAttributes,
-                   HANDLE) {
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE) {
   if (fileName == nullptr || creationDisposition < CREATE_NEW ||
       creationDisposition > TRUNCATE_EXISTING) {
     return Fail(ERROR_INVALID_PARAMETER);
@@ -132,7 +132,9 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
   struct stat info;
   bool existed = stat(path.host.c_str(), &info) == 0;
   if (existed) {
-    if (S_ISDIR(info.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    // Folders, and devices, pipes and sockets (an open of a pipe could wait forever),
+    // are not files.
+    if (!S_ISREG(info.st_mode)) return Fail(ERROR_ACCESS_DENIED);
     if (creationDisposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS);
     // The read-only attribute refuses writing whoever runs the program.
     if (ReadOnlyMode(info.st_mode) && (write || creationDisposition == CREATE_ALWAYS)) {
@@ -154,9 +156,8 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
     close(fd);
     return Fail(ErrorFromErrno(saved));
   }
-  auto object = std::make_shared<FileObject>(
-      fd, desiredAccess, shareMode, info, path.host,
-      (flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) != 0);
+  auto object = std::make_shared<FileObject>(fd, desiredAccess, shareMode, info, path.host,
+                                             (flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) != 0);
   bool allowed;
   {
     ShareRegistry& registry = Registry();
@@ -166,13 +167,13 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
   }
   // Refused: the unregistered object only closes its descriptor as it goes.
   if (!allowed) return Fail(ERROR_SHARING_VIOLATION);
-  bool truncate = existed && (creationDisposition == CREATE_ALWAYS ||
-                              creationDisposition == TRUNCATE_EXISTING);
+  bool truncate =
+      existed && (creationDisposition == CREATE_ALWAYS || creationDisposition == TRUNCATE_EXISTING);
   if (truncate && ::truncate(path.host.c_str(), 0) != 0) return Fail(ErrorFromErrno(errno));
   HANDLE handle = AddObject(std::move(object));
   if (handle == nullptr) return INVALID_HANDLE_VALUE;
-  bool reported = existed && (creationDisposition == CREATE_ALWAYS ||
-                              creationDisposition == OPEN_ALWAYS);
+  bool reported =
+      existed && (creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS);
   SetLastError(reported ? ERROR_ALREADY_EXISTS : NO_ERROR);
   return handle;
 }
@@ -191,16 +192,17 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD numberOfBytesToRead, LPDWORD num
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
-  off_t offset = overlapped != nullptr
-                     ? static_cast<off_t>((static_cast<std::uint64_t>(overlapped->OffsetHigh) << 32) |
-                                          overlapped->Offset)
-                     : -1;
+  off_t offset =
+      overlapped != nullptr
+          ? static_cast<off_t>((static_cast<std::uint64_t>(overlapped->OffsetHigh) << 32) |
+                               overlapped->Offset)
+          : -1;
   auto* bytes = static_cast<char*>(buffer);
   DWORD done = 0;
   while (done < numberOfBytesToRead) {
-    ssize_t count = offset >= 0 ? pread(object->Fd(), bytes + done, numberOfBytesToRead - done,
-                                        offset + done)
-                                : read(object->Fd(), bytes + done, numberOfBytesToRead - done);
+    ssize_t count =
+        offset >= 0 ? pread(object->Fd(), bytes + done, numberOfBytesToRead - done, offset + done)
+                    : read(object->Fd(), bytes + done, numberOfBytesToRead - done);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
       SetLastErrorFromErrno();
@@ -231,16 +233,17 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
-  off_t offset = overlapped != nullptr
-                     ? static_cast<off_t>((static_cast<std::uint64_t>(overlapped->OffsetHigh) << 32) |
-                                          overlapped->Offset)
-                     : -1;
+  off_t offset =
+      overlapped != nullptr
+          ? static_cast<off_t>((static_cast<std::uint64_t>(overlapped->OffsetHigh) << 32) |
+                               overlapped->Offset)
+          : -1;
   auto* bytes = static_cast<const char*>(buffer);
   DWORD done = 0;
   while (done < numberOfBytesToWrite) {
-    ssize_t count = offset >= 0 ? pwrite(object->Fd(), bytes + done, numberOfBytesToWrite - done,
-                                         offset + done)
-                                : write(object->Fd(), bytes + done, numberOfBytesToWrite - done);
+    ssize_t count =
+        offset >= 0 ? pwrite(object->Fd(), bytes + done, numberOfBytesToWrite - done, offset + done)
+                    : write(object->Fd(), bytes + done, numberOfBytesToWrite - done);
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) {
       if (numberOfBytesWritten != nullptr) *numberOfBytesWritten = done;
@@ -257,8 +260,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
   return TRUE;
 }
 
-DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh,
-                     DWORD moveMethod) {
+DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod) {
   auto object = FileOf(file);
   if (object == nullptr) return INVALID_SET_FILE_POINTER;
   static const int kWhence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
@@ -407,7 +409,7 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES) {
   DWORD error = Resolve(pathName, path);
   if (error == 0 && path.isRoot()) error = ERROR_ALREADY_EXISTS;
   if (error == 0 && mkdir(path.host.c_str(), 0777) != 0) {
-    error = errno == EEXIST ? ERROR_ALREADY_EXISTS
+    error = errno == EEXIST                       ? ERROR_ALREADY_EXISTS
             : errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND
                                                   : ErrorFromErrno(errno);
   }
@@ -427,7 +429,7 @@ BOOL RemoveDirectoryA(LPCSTR pathName) {
   DWORD error = Resolve(pathName, path);
   if (error == 0 && path.isRoot()) error = ERROR_ACCESS_DENIED;
   if (error == 0 && rmdir(path.host.c_str()) != 0) {
-    error = errno == ENOENT ? MissingError(path.host)
+    error = errno == ENOENT    ? MissingError(path.host)
             : errno == ENOTDIR ? ERROR_DIRECTORY
                                : ErrorFromErrno(errno);
   }

@@ -1,14 +1,13 @@
 // FindFirstFileA/FindNextFileA/FindClose over host folders: Windows wildcards, "." and
 // ".." first below a root, attributes from the host entries, and host names that
 // cannot be Windows names left out.
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "kernel/dircache.h"
 #include "kernel/internal.h"
 #include "kernel/objects.h"
 #include "kernel/wildcard.h"
@@ -35,39 +34,41 @@ bool WindowsName(const char* name, std::size_t length) {
 
 class SearchObject : public KernelObject {
  public:
-  SearchObject(DIR* directory, std::string pattern, bool atRoot)
+  SearchObject(std::shared_ptr<Listing> listing, std::string folder, std::string pattern,
+               bool atRoot)
       : KernelObject(ObjectKind::Search),
-        directory_(directory),
+        listing_(std::move(listing)),
+        folder_(std::move(folder)),
         pattern_(std::move(pattern)),
         matcher_(pattern_),
         dotsLeft_(atRoot ? 0 : 2) {}
-  ~SearchObject() override { closedir(directory_); }
 
   // Fills data with the next matching entry; false at the end.
   bool Next(WIN32_FIND_DATAA& data) {
     std::lock_guard lock(mutex_);
+    struct stat info;
     while (dotsLeft_ > 0) {
       const char* dots = dotsLeft_-- == 2 ? "." : "..";
-      if (matcher_.Matches(dots) && Fill(dots, data)) return true;
+      std::string path = folder_ + (dots[1] == '\0' ? "" : "/..");
+      if (matcher_.Matches(dots) && stat(path.c_str(), &info) == 0) {
+        Fill(dots, info, data);
+        return true;
+      }
     }
-    while (dirent* entry = readdir(directory_)) {
-      const char* name = entry->d_name;
-      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
-      std::size_t length = std::strlen(name);
-      if (!WindowsName(name, length) || !matcher_.Matches(std::string_view(name, length))) continue;
-      if (Fill(name, data)) return true;
+    while (next_ < listing_->Size()) {
+      std::size_t index = next_++;
+      const std::string& name = listing_->Name(index);
+      if (!WindowsName(name.c_str(), name.size()) || !matcher_.Matches(name)) continue;
+      if (listing_->Look(index, info)) {
+        Fill(name.c_str(), info, data);
+        return true;
+      }
     }
     return false;
   }
 
  private:
-  // False when the entry vanished between the listing and the look at it.
-  bool Fill(const char* name, WIN32_FIND_DATAA& data) {
-    struct stat info;
-    int fd = dirfd(directory_);
-    if (fstatat(fd, name, &info, 0) != 0 && fstatat(fd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-      return false;
-    }
+  static void Fill(const char* name, const struct stat& info, WIN32_FIND_DATAA& data) {
     std::memset(&data, 0, sizeof data);
     data.dwFileAttributes = AttributesOf(name, info.st_mode);
     data.ftCreationTime = ToFileTime(info.st_ctim);
@@ -79,14 +80,15 @@ class SearchObject : public KernelObject {
       data.nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFF);
     }
     std::strcpy(data.cFileName, name);  // length checked by WindowsName
-    return true;
   }
 
   std::mutex mutex_;
-  DIR* directory_;
+  std::shared_ptr<Listing> listing_;
+  std::string folder_;
   std::string pattern_;
   WildcardPattern matcher_;
   int dotsLeft_;
+  std::size_t next_ = 0;
 };
 
 }  // namespace
@@ -117,11 +119,12 @@ HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findFileData) {
   if (path.full.size() + 1 + pattern.size() >= static_cast<std::size_t>(MAX_PATH)) {
     return fail(ERROR_FILENAME_EXCED_RANGE);
   }
-  DIR* directory = opendir(path.host.c_str());
-  if (directory == nullptr) {
+  std::shared_ptr<Listing> listing = ListFolder(path.host);
+  if (listing == nullptr) {
     return fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
   }
-  auto search = std::make_shared<SearchObject>(directory, pattern, path.isRoot());
+  auto search =
+      std::make_shared<SearchObject>(std::move(listing), path.host, pattern, path.isRoot());
   if (!search->Next(*findFileData)) return fail(ERROR_FILE_NOT_FOUND);
   HANDLE handle = AddObject(std::move(search));
   if (handle == nullptr) return INVALID_HANDLE_VALUE;

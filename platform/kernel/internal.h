@@ -28,7 +28,7 @@ struct Drive {
 struct KernelState {
   std::mutex mutex;
   std::array<Drive, 26> drives;
-  std::string current;                      // full Windows name of the current directory
+  std::string current;                       // full Windows name of the current directory
   std::array<std::string, 26> driveCurrent;  // each drive's current directory
   UINT errorMode = 0;
 };

@@ -32,8 +32,8 @@ Table& TheTable() {
 }
 
 HANDLE Encode(std::uint32_t index, std::uint32_t generation) {
-  std::uintptr_t value = kTag | (static_cast<std::uintptr_t>(generation & 0xFFFFFFu) << kIndexBits) |
-                         (index + 1);
+  std::uintptr_t value =
+      kTag | (static_cast<std::uintptr_t>(generation & 0xFFFFFFu) << kIndexBits) | (index + 1);
   return reinterpret_cast<HANDLE>(value);
 }
 

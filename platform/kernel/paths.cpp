@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -249,7 +249,8 @@ std::string HostToWindowsLocked(const KernelState& state, const std::string& hos
   }
   if (best < 0) return {};
   const std::string& root = state.drives[best].root;
-  std::string rest = root == "/" ? host.substr(1) : host.substr(std::min(host.size(), root.size() + 1));
+  std::string rest =
+      root == "/" ? host.substr(1) : host.substr(std::min(host.size(), root.size() + 1));
   std::string windows = std::string(1, static_cast<char>('A' + best)) + ":\\";
   for (char c : rest) windows += c == '/' ? '\\' : c;
   return windows;
@@ -265,10 +266,10 @@ void ApplyDriveTable(KernelState& state, const std::array<Drive, 26>& drives) {
   if (current.empty()) {
     // C: when it can be used, else the first drive that is ready, else the first drive.
     int first = -1;
-    for (int i : {2, 0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
-                  21, 22, 23, 24, 25}) {
-      if (state.drives[i].present && (first < 0 || (state.drives[i].ready &&
-                                                     !state.drives[first].ready))) {
+    for (int i : {2,  0,  1,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
+                  13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25}) {
+      if (state.drives[i].present &&
+          (first < 0 || (state.drives[i].ready && !state.drives[first].ready))) {
         first = i;
       }
     }
@@ -316,6 +317,9 @@ BOOL SetCurrentDirectoryA(LPCSTR pathName) {
   KernelState& state = State();
   std::lock_guard lock(state.mutex);
   std::string name = pathName;
+  // An empty name keeps the current directory: for a typed "[folder]" entry the
+  // browsing controls change to an empty drive part before changing to the folder.
+  if (name.empty()) return TRUE;
   // "D:" alone selects the current directory of drive D.
   if (name.size() == 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]))) {
     int index = (name[0] | 0x20) - 'a';
@@ -327,7 +331,8 @@ BOOL SetCurrentDirectoryA(LPCSTR pathName) {
   }
   ResolvedPath path;
   DWORD error = ResolveLocked(state, name, path);
-  if (error == 0 && path.full.size() + (path.isRoot() ? 0 : 1) >= static_cast<std::size_t>(MAX_PATH)) {
+  if (error == 0 &&
+      path.full.size() + (path.isRoot() ? 0 : 1) >= static_cast<std::size_t>(MAX_PATH)) {
     error = ERROR_FILENAME_EXCED_RANGE;
   }
   if (error == 0) {

@@ -142,9 +142,8 @@ bool EndsWithNoCase(const std::string& text, const std::string& end) {
 // extension, or without its ".exe" (host programs have none).
 DWORD LocateIn(const std::string& name, std::string& host) {
   std::vector<std::string> candidates{name};
-  std::string last = name.substr(name.find_last_of("\\/:") == std::string::npos
-                                     ? 0
-                                     : name.find_last_of("\\/:") + 1);
+  std::string last = name.substr(
+      name.find_last_of("\\/:") == std::string::npos ? 0 : name.find_last_of("\\/:") + 1);
   if (EndsWithNoCase(name, ".exe")) {
     candidates.push_back(name.substr(0, name.size() - 4));
   } else if (last.find('.') == std::string::npos) {
@@ -184,9 +183,9 @@ DWORD LocateProgram(const std::string& name, std::string& host) {
   if (name.find_first_of("\\/:") != std::string::npos) return LocateIn(name, host);
   DWORD error = LocateIn(name, host);
   if (error == 0) return 0;
-  char path[4096];
-  DWORD length = GetEnvironmentVariableA("PATH", path, sizeof path);
-  std::string folders = length > 0 && length < sizeof path ? path : "";
+  std::string folders(GetEnvironmentVariableA("PATH", nullptr, 0), '\0');
+  folders.resize(GetEnvironmentVariableA("PATH", folders.data(),
+                                         static_cast<DWORD>(folders.size())));
   std::size_t start = 0;
   while (start < folders.size()) {
     std::size_t end = folders.find(';', start);
@@ -207,9 +206,8 @@ DWORD LocateProgram(const std::string& name, std::string& host) {
 using namespace platform::kernel;
 
 BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES,
-                    LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID environment,
-                    LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
-                    LPPROCESS_INFORMATION processInformation) {
+                    LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID environment, LPCSTR currentDirectory,
+                    LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation) {
   auto fail = [](DWORD error) {
     SetLastError(error);
     return FALSE;

@@ -1,5 +1,7 @@
 // Threads with a safe stop: TerminateThread asks, the thread's waits end early, and
 // the thread leaves by itself. Also the process and thread identities and Sleep.
+#include "kernel/threads.h"
+
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -10,7 +12,6 @@
 
 #include "kernel/internal.h"
 #include "kernel/objects.h"
-#include "kernel/threads.h"
 #include "platform/win32.h"
 
 namespace platform::kernel {

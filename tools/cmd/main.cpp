@@ -29,12 +29,18 @@ std::string Quote(const std::string& argument) {
 
 const char* Reason(DWORD error) {
   switch (error) {
-    case ERROR_FILE_NOT_FOUND: return "no such program";
-    case ERROR_PATH_NOT_FOUND: return "no such folder";
-    case ERROR_ACCESS_DENIED: return "not allowed to run it";
-    case ERROR_NOT_READY: return "the drive is not ready";
-    case ERROR_BAD_EXE_FORMAT: return "not a program";
-    default: return "it cannot be started";
+    case ERROR_FILE_NOT_FOUND:
+      return "no such program";
+    case ERROR_PATH_NOT_FOUND:
+      return "no such folder";
+    case ERROR_ACCESS_DENIED:
+      return "not allowed to run it";
+    case ERROR_NOT_READY:
+      return "the drive is not ready";
+    case ERROR_BAD_EXE_FORMAT:
+      return "not a program";
+    default:
+      return "it cannot be started";
   }
 }
 
@@ -42,7 +48,8 @@ const char* Reason(DWORD error) {
 
 int main(int argc, char** argv) {
   int first = 1;
-  while (first < argc && std::strcmp(argv[first], "/c") != 0 && std::strcmp(argv[first], "/C") != 0) {
+  while (first < argc && std::strcmp(argv[first], "/c") != 0 &&
+         std::strcmp(argv[first], "/C") != 0) {
     ++first;
   }
   if (first >= argc - 1) {
@@ -54,8 +61,8 @@ int main(int argc, char** argv) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
     DWORD error = GetLastError();
     std::fprintf(stderr, "'%s' cannot be run: %s (error %u).\n", argv[first + 1], Reason(error),
                  static_cast<unsigned>(error));

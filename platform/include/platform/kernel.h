@@ -88,6 +88,14 @@ struct PROCESS_INFORMATION {
 using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 
 using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID parameter);
+using PLONG = LONG*;
+using PDWORD = DWORD*;
+
+// The structure names without the character-set suffix.
+using WIN32_FIND_DATA = WIN32_FIND_DATAA;
+using LPWIN32_FIND_DATA = LPWIN32_FIND_DATAA;
+using STARTUPINFO = STARTUPINFOA;
+using LPSTARTUPINFO = LPSTARTUPINFOA;
 
 // Errors: the calling thread's last Windows error code.
 DWORD GetLastError();
@@ -116,8 +124,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD numberOfBytesToRead, LPDWORD num
               LPOVERLAPPED overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
                LPDWORD numberOfBytesWritten, LPOVERLAPPED overlapped);
-DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh,
-                     DWORD moveMethod);
+DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod);
 DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
 BOOL SetEndOfFile(HANDLE file);
 BOOL FlushFileBuffers(HANDLE file);

@@ -13,8 +13,8 @@ class DriveTable : public KernelFolder {
     MakeFolder("share/songs");
     ASSERT_TRUE(platform::InstallDriveTable(
         "A=" + Host("floppy").string() + ":removable:notready;C=/;D=" + Host("cd").string() +
-        ":cdrom:MUSIC;N=" + Host("share").string() + ":remote:\\\\server\\songs;T=" +
-        root_.string() + ":fixed:label=Scratch:serial=1234ABCD"));
+        ":cdrom:MUSIC;N=" + Host("share").string() +
+        ":remote:\\\\server\\songs;T=" + root_.string() + ":fixed:label=Scratch:serial=1234ABCD"));
   }
 };
 
@@ -39,23 +39,23 @@ TEST_F(DriveTable, VolumeInformationGivesLabelSerialAndFlags) {
   EXPECT_STREQ(system, "CDFS");
   EXPECT_EQ(component, 255u);
   EXPECT_EQ(flags, static_cast<DWORD>(FS_CASE_SENSITIVE | FS_CASE_IS_PRESERVED));
-  ASSERT_TRUE(GetVolumeInformationA("t:\\", label, sizeof label, &serial, nullptr, nullptr,
-                                    nullptr, 0));
+  ASSERT_TRUE(
+      GetVolumeInformationA("t:\\", label, sizeof label, &serial, nullptr, nullptr, nullptr, 0));
   EXPECT_STREQ(label, "Scratch");
   EXPECT_EQ(serial, 0x1234ABCDu);
-  ASSERT_TRUE(GetVolumeInformationA("N:\\", label, sizeof label, nullptr, nullptr, nullptr,
-                                    nullptr, 0));
+  ASSERT_TRUE(
+      GetVolumeInformationA("N:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0));
   EXPECT_STREQ(label, "");
   char tiny[3];
-  EXPECT_FALSE(GetVolumeInformationA("D:\\", tiny, sizeof tiny, nullptr, nullptr, nullptr,
-                                     nullptr, 0));
+  EXPECT_FALSE(
+      GetVolumeInformationA("D:\\", tiny, sizeof tiny, nullptr, nullptr, nullptr, nullptr, 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
 TEST_F(DriveTable, ADriveThatIsNotReadyFailsEveryAccess) {
   char label[261] = "stale";
-  EXPECT_FALSE(GetVolumeInformationA("A:\\", label, sizeof label, nullptr, nullptr, nullptr,
-                                     nullptr, 0));
+  EXPECT_FALSE(
+      GetVolumeInformationA("A:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_READY));
   EXPECT_STREQ(label, "");  // defined content after a failed query
   EXPECT_FALSE(SetCurrentDirectoryA("A:"));

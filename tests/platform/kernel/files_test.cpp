@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "kernel_fixture.h"
@@ -69,6 +71,10 @@ TEST_F(FileOpen, MissingFileAndMissingFolderHaveTheirOwnCodes) {
   MakeFolder("dir");
   EXPECT_EQ(Open("T:\\dir", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  // A pipe is refused rather than waited on.
+  ASSERT_EQ(mkfifo(Host("pipe").c_str(), 0644), 0);
+  EXPECT_EQ(Open("pipe", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
 TEST_F(FileOpen, NamesMatchHostEntriesWithoutRegardToCase) {
@@ -136,8 +142,10 @@ TEST_F(FileTransfer, OverlappedOffsetReadsAndWritesAtThatPlace) {
 
 TEST_F(FileTransfer, AccessDecidesWhichTransfersAreAllowed) {
   MakeFile("data.bin", "abc");
-  HANDLE readOnly = Open("data.bin", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-  HANDLE writeOnly = Open("data.bin", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  HANDLE readOnly =
+      Open("data.bin", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  HANDLE writeOnly =
+      Open("data.bin", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
   ASSERT_NE(readOnly, INVALID_HANDLE_VALUE);
   ASSERT_NE(writeOnly, INVALID_HANDLE_VALUE);
   DWORD count = 7;
@@ -202,8 +210,8 @@ TEST_F(FileHandles, ClosedAndForgedHandlesAreRefused) {
 }
 
 TEST_F(FileHandles, DeleteOnCloseRemovesTheFile) {
-  HANDLE file = Open("scratch.tmp", GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW,
-                     FILE_FLAG_DELETE_ON_CLOSE);
+  HANDLE file =
+      Open("scratch.tmp", GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(std::filesystem::exists(Host("scratch.tmp")));
   CloseHandle(file);
@@ -215,8 +223,8 @@ TEST_F(FileAttributes, FollowTheHostEntry) {
   MakeFile(".hidden");
   MakeFolder("folder");
   MakeFile("locked.txt", "keep");
-  std::filesystem::permissions(Host("locked.txt"), std::filesystem::perms::owner_read |
-                                                       std::filesystem::perms::group_read);
+  std::filesystem::permissions(
+      Host("locked.txt"), std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
   EXPECT_EQ(GetFileAttributesA("plain.txt"), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
   EXPECT_EQ(GetFileAttributesA(".hidden"),
             static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN));

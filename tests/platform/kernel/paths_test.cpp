@@ -35,14 +35,16 @@ TEST_F(CurrentDirectory, RelativeChangesGoFromTheCurrentOneAndTheHostFollows) {
   EXPECT_EQ(CurrentFolder(), "T:\\");
   ASSERT_TRUE(SetCurrentDirectoryA("\\Songs\\Old\\"));
   EXPECT_EQ(CurrentFolder(), "T:\\Songs\\Old");
+  EXPECT_TRUE(SetCurrentDirectoryA(""));  // an empty name keeps the current directory
+  EXPECT_EQ(CurrentFolder(), "T:\\Songs\\Old");
 }
 
 TEST_F(CurrentDirectory, DriveAloneSelectsThatDrivesCurrentDirectory) {
   MakeFolder("t1/deep");
   MakeFolder("u1");
   // Drive U: is a second folder of the scratch area.
-  ASSERT_TRUE(platform::InstallDriveTable("C=/;T=" + Host("t1").string() + ";U=" +
-                                          Host("u1").string()));
+  ASSERT_TRUE(
+      platform::InstallDriveTable("C=/;T=" + Host("t1").string() + ";U=" + Host("u1").string()));
   ASSERT_TRUE(SetCurrentDirectoryA("T:\\deep"));
   ASSERT_TRUE(SetCurrentDirectoryA("U:"));
   EXPECT_EQ(CurrentFolder(), "U:\\");
@@ -73,7 +75,8 @@ TEST_F(CurrentDirectory, RefusedChangesKeepTheCurrentDirectory) {
 TEST_F(CurrentDirectory, LongPathsFailWithoutOverflowingBuffers) {
   // Build a real folder chain whose Windows name passes MAX_PATH only at the end.
   std::string relative;
-  for (int i = 0; i < 24; ++i) relative += (i ? "/" : "") + std::string(9, static_cast<char>('a' + i));
+  for (int i = 0; i < 24; ++i)
+    relative += (i ? "/" : "") + std::string(9, static_cast<char>('a' + i));
   MakeFolder(relative);
   std::string windows = relative;
   std::replace(windows.begin(), windows.end(), '/', '\\');
@@ -87,7 +90,7 @@ TEST_F(CurrentDirectory, LongPathsFailWithoutOverflowingBuffers) {
   std::memset(small, '#', sizeof small);
   DWORD needed = GetCurrentDirectoryA(sizeof small, small);
   EXPECT_EQ(needed, 3u + windows.size() + 1);  // the size with its terminating zero
-  EXPECT_EQ(small[0], '#');                     // nothing written
+  EXPECT_EQ(small[0], '#');                    // nothing written
   EXPECT_EQ(GetFullPathNameA(std::string(300, 'b').c_str(), MAX_PATH, small, nullptr), 0u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
 }
@@ -117,6 +120,12 @@ TEST_F(FullPathName, HostPathsMapThroughTheDriveTable) {
   std::string host;
   EXPECT_EQ(platform::WindowsToHostPath("t:\\dir\\file.mid", host), 0u);
   EXPECT_EQ(host, Host("Dir/File.MID").string());
+  // The program file is named through the table: the deepest drive that holds it.
+  std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
+  ASSERT_TRUE(platform::InstallDriveTable("C=/;P=" + program.parent_path().string()));
+  char module[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(nullptr, module, sizeof module), 0u);
+  EXPECT_EQ(std::string(module), "P:\\" + program.filename().string());
   ASSERT_TRUE(platform::InstallDriveTable("T=" + root_.string()));
   EXPECT_EQ(platform::HostToWindowsPath("/usr/lib"), "");
   char name[MAX_PATH];

@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -25,8 +24,8 @@ class Processes : public KernelFolder {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
-                        &startup, &info)) {
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+                        &info)) {
       return -1;
     }
     EXPECT_EQ(WaitForSingleObject(info.hProcess, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
@@ -76,8 +75,8 @@ TEST_F(Processes, TimedWaitsAndExitCodeWhileRunning) {
   STARTUPINFOA startup{};
   PROCESS_INFORMATION info{};
   char line[] = "T:\\slow";
-  BOOL started = CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                &startup, &info);
+  BOOL started =
+      CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
   dup2(savedInput, 0);
   close(savedInput);
   close(pipeEnds[0]);
@@ -177,16 +176,19 @@ TEST(VirtualMemory, ExecutablePagesRunCodeAndReservationsCommitLater) {
 DWORD CountUntilStopped(LPVOID counter) {
   while (!platform::ThreadStopRequested()) {
     ++*static_cast<std::atomic<int>*>(counter);
-    Sleep(1000);  // ends at once when the stop comes
+    Sleep(INFINITE);  // only the stop can end it
   }
   return 99;
 }
 
-DWORD ReturnParameter(LPVOID value) { return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(value)); }
+DWORD ReturnParameter(LPVOID value) {
+  return static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(value));
+}
 
 TEST(Threads, RunToTheirExitCode) {
   DWORD id = 0;
-  HANDLE thread = CreateThread(nullptr, 1000, ReturnParameter, reinterpret_cast<LPVOID>(17), 0, &id);
+  HANDLE thread =
+      CreateThread(nullptr, 1000, ReturnParameter, reinterpret_cast<LPVOID>(17), 0, &id);
   ASSERT_NE(thread, nullptr);
   EXPECT_NE(id, 0u);
   EXPECT_NE(id, GetCurrentThreadId());
@@ -215,11 +217,10 @@ TEST(Threads, TerminateAsksTheThreadToStopAndItsWaitsEnd) {
   DWORD code = 0;
   EXPECT_TRUE(GetExitCodeThread(thread, &code));
   EXPECT_EQ(code, STILL_ACTIVE);
-  auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(WaitForSingleObject(thread, 10), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_TRUE(TerminateThread(thread, 8));
-  EXPECT_EQ(WaitForSingleObject(thread, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
-  // The second-long sleep was cut short.
-  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(900));
+  // The endless sleep ends; a generous limit keeps a fault from hanging the tests.
+  EXPECT_EQ(WaitForSingleObject(thread, 60000), static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_TRUE(GetExitCodeThread(thread, &code));
   EXPECT_EQ(code, 8u);
   EXPECT_EQ(counter.load(), 1);

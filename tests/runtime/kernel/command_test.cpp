@@ -41,7 +41,8 @@ class CommandInterpreter : public KernelFolder {
 };
 
 TEST_F(CommandInterpreter, RunsAScriptNamedByItsWindowsNameAndHandsBackItsCode) {
-  MakeScript("Program Files/Score/Scorepad", "printf '%s|%s\\n' \"$1\" \"$2\" > seen.txt\nexit 42\n");
+  MakeScript("Program Files/Score/Scorepad",
+             "printf '%s|%s\\n' \"$1\" \"$2\" > seen.txt\nexit 42\n");
   ASSERT_TRUE(SetCurrentDirectoryA("T:\\program files\\score"));
   CommandOutcome outcome = RunCommandInterpreter("Scorepad.exe T:\\Songs\\a.mid two");
   EXPECT_TRUE(outcome.started);
