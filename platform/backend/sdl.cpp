@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "backend/backend.h"
-#include "gdi/objects.h"
+#include "gdi/icons.h"
 #include "platform/win32.h"
 #include "user/input.h"
 #include "user/state.h"
@@ -229,36 +229,22 @@ class Sdl final : public Backend {
     }
   }
 
-  // The window manager's current cursor (SetCursor) as the host pointer: AND mask and
-  // colour image combined, screen-inverting pixels shown black.
+  // The current cursor (SetCursor) as the host pointer.
   void ShowCursorShape() {
     HCURSOR current = GetCursor();
     if (current == shownCursor_) return;
     shownCursor_ = current;
-    gdi::IconObject* icon = current ? gdi::FindIcon(current) : nullptr;
-    if (!icon || icon->width <= 0 || icon->height <= 0) {
+    Surface picture;
+    POINT hotspot{0, 0};
+    if (!current || !gdi::CursorPicture(current, &picture, &hotspot) || picture.width <= 0) {
       SDL_SetCursor(SDL_GetDefaultCursor());
       return;
     }
     SDL_Surface* image =
-        SDL_CreateRGBSurfaceWithFormat(0, icon->width, icon->height, 32, SDL_PIXELFORMAT_ARGB8888);
+        SDL_CreateRGBSurfaceWithFormatFrom(picture.pixels.data(), picture.width, picture.height, 32,
+                                           picture.width * 4, SDL_PIXELFORMAT_ARGB8888);
     if (!image) return;
-    for (int y = 0; y < icon->height; ++y) {
-      auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(image->pixels) +
-                                                   y * image->pitch);
-      for (int x = 0; x < icon->width; ++x) {
-        bool keep =
-            y < icon->mask.height && x < icon->mask.width && (icon->mask.Row(y)[x] & 0xFFFFFF);
-        std::uint32_t colour = (y < icon->colour.height && x < icon->colour.width)
-                                   ? icon->colour.Row(y)[x] & 0xFFFFFF
-                                   : 0;
-        if (keep)
-          out[x] = colour ? 0xFF000000u : 0;  // transparent, or inverting
-        else
-          out[x] = 0xFF000000u | colour;
-      }
-    }
-    SDL_Cursor* cursor = SDL_CreateColorCursor(image, icon->hotspot.x, icon->hotspot.y);
+    SDL_Cursor* cursor = SDL_CreateColorCursor(image, hotspot.x, hotspot.y);
     SDL_FreeSurface(image);
     if (!cursor) return;
     SDL_SetCursor(cursor);

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "backend/backend.h"
+#include "gdi/screen.h"
 #include "platform/clock.h"
 #include "platform/testing.h"
 #include "user/input.h"
@@ -181,6 +182,10 @@ Surface CaptureWindow(HWND window) {
         out.pixels[static_cast<std::size_t>(y) * width + x] = screen.Row(sy)[sx];
     }
   return out;
+}
+
+bool SavePng(const Surface& surface, const std::string& path) {
+  return gdi::WritePng(surface, path);
 }
 
 bool InstallDrives(const std::string& table, std::string* error) {

@@ -5,6 +5,7 @@
 
 #include "backend/backend.h"
 #include "gdi/objects.h"
+#include "gdi/screen.h"
 #include "platform/kernel.h"
 #include "user/state.h"
 #include "user/surfaces.h"
@@ -180,28 +181,15 @@ void ScreenChanged() { Global().screenDirty = true; }
 void ComposeScreen() {
   EnsureStarted();
   State& state = Global();
-  Surface& screen = ScreenSurface();
-  COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
-  std::uint32_t fill = (static_cast<std::uint32_t>(GetRValue(desktop)) << 16) |
-                       (static_cast<std::uint32_t>(GetGValue(desktop)) << 8) | GetBValue(desktop);
-  std::fill(screen.pixels.begin(), screen.pixels.end(), fill);
+  ScreenSurface();
+  std::vector<gdi::ScreenLayer> layers;
   auto& windows = state.desktop->children;
   for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
     Window* w = *it;
     if (!w->Visible() || !w->surface) continue;
-    RECT r = Intersection(WindowRectOnScreen(w), RECT{0, 0, screen.width, screen.height});
-    if (IsEmpty(r)) continue;
-    Surface& s = *w->surface;
-    int dx = w->rect.left, dy = w->rect.top;
-    for (int y = r.top; y < r.bottom; ++y) {
-      int sy = y - dy;
-      if (sy < 0 || sy >= s.height) continue;
-      int x0 = std::max<int>(r.left, dx), x1 = std::min<int>(r.right, dx + s.width);
-      if (x1 <= x0) continue;
-      std::memcpy(screen.Row(y) + x0, s.Row(sy) + (x0 - dx),
-                  static_cast<std::size_t>(x1 - x0) * sizeof(std::uint32_t));
-    }
+    layers.push_back(gdi::ScreenLayer{w->surface.get(), POINT{w->rect.left, w->rect.top}});
   }
+  gdi::ComposeScreen(layers);
   state.screenDirty = false;
 }
 
