@@ -2,22 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/messages.h"
+
 #include <string>
 #include <vector>
 
 #include "tests/classes/value_filer.h"
 
 namespace {
-
-template <class E, class F>
-std::string MessageOf(F&& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<no exception>";
-}
 
 // Records what it hears and keeps one reference it clears on removal.
 class TProbe : public TComponent {

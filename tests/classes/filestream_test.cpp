@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include "tests/support/messages.h"
 #include <stdlib.h>
 
 #include <filesystem>
@@ -33,16 +35,6 @@ class FileStreams : public ::testing::Test {
   std::filesystem::path root_;
   std::string windowsRoot_;
 };
-
-template <class E, class F>
-std::string MessageOf(F&& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<no exception>";
-}
 
 TEST_F(FileStreams, CreateWriteReopenRead) {
   {

@@ -2,21 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/messages.h"
+
 #include <vector>
 
 namespace {
 
 void* P(std::intptr_t n) { return reinterpret_cast<void*>(n); }
-
-template <class E, class F>
-std::string MessageOf(F&& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<no exception>";
-}
 
 TEST(PointerList, CapacityGrowsBy4Then8Then16) {
   TList list;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/messages.h"
+
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -9,16 +11,6 @@
 #include "platform/win32.h"
 
 namespace {
-
-template <class E, class F>
-std::string MessageOf(F&& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<no exception>";
-}
 
 TEST(MemoryStream, CapacityGrowsInSteps) {
   TMemoryStream s;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/messages.h"
+
 #include <vector>
 
 #include "classes/lists.h"
@@ -7,16 +9,6 @@
 #include "tests/classes/value_filer.h"
 
 namespace {
-
-template <class E, class F>
-std::string MessageOf(F&& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<no exception>";
-}
 
 std::vector<std::string> Lines(const TStrings& list) {
   std::vector<std::string> lines;

@@ -1,0 +1,14 @@
+// Test helper: the message of the exception an action raises.
+#pragma once
+#include <string>
+
+// The message of the E that `action` raises, or "<no exception>" when it raises none.
+template <class E, class F>
+std::string MessageOf(F&& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.Message();
+  }
+  return "<no exception>";
+}
