@@ -38,7 +38,8 @@ class ClockedOutput : public Output {
       sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     }
     lastMs_ = ClockMilliseconds();
-    listener_ = AddClockListener([this](std::uint64_t from, std::uint64_t to) { OnVirtual(from, to); });
+    listener_ =
+        AddClockListener([this](std::uint64_t from, std::uint64_t to) { OnVirtual(from, to); });
     running_ = true;
     pacer_ = std::thread([this] { Pace(); });
     return true;

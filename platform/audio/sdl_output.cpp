@@ -60,6 +60,8 @@ class SdlOutput : public Output {
 
 }  // namespace
 
-std::unique_ptr<Output> MakeSdlOutput(Engine& engine) { return std::make_unique<SdlOutput>(engine); }
+std::unique_ptr<Output> MakeSdlOutput(Engine& engine) {
+  return std::make_unique<SdlOutput>(engine);
+}
 
 }  // namespace platform::audio

@@ -14,8 +14,8 @@ std::string FindSoundFont();
 
 // Plays a song through its own FluidSynth instance at `rate`. Null (with a reason)
 // when the synthesizer or the SoundFont cannot be loaded.
-std::unique_ptr<TransportSource> CreateSynthSource(std::shared_ptr<const midi::Song> song,
-                                                   int rate, std::string& error);
+std::unique_ptr<TransportSource> CreateSynthSource(std::shared_ptr<const midi::Song> song, int rate,
+                                                   std::string& error);
 
 // Decoded sound, interleaved at its own rate and channel count; shared read-only.
 struct Pcm {

@@ -66,19 +66,21 @@ class SynthSource : public TransportSource {
     // A clean synthesizer, then every program, controller and SysEx before the target,
     // so that a song entered in the middle sounds as if played from the start.
     fluid_synth_system_reset(synth_);
-    next_ = static_cast<std::size_t>(
-        std::lower_bound(frames_.begin(), frames_.end(), frame) - frames_.begin());
+    Silence();
+    next_ = static_cast<std::size_t>(std::lower_bound(frames_.begin(), frames_.end(), frame) -
+                                     frames_.begin());
     for (std::size_t i = 0; i < next_; ++i) Send(song_->events[i], false);
   }
 
   void Silence() override {
-    // Sounds off cuts every voice at once, sustained or not; the controller reset
-    // lifts the sustain pedal so that nothing is held when play resumes.
-    fluid_synth_all_sounds_off(synth_, -1);
+    // The controller reset lifts the sustain pedal so that nothing is held when play
+    // resumes; sounds off then cuts every voice at once. In the other order the pedal's
+    // release turns the cut voices back into releasing ones that ring on.
     for (int channel = 0; channel < kMidiChannels; ++channel) {
       fluid_synth_cc(synth_, channel, 64, 0);
       fluid_synth_cc(synth_, channel, 121, 0);
     }
+    fluid_synth_all_sounds_off(synth_, -1);
   }
 
   void Ended() override {
@@ -137,7 +139,8 @@ class SynthSource : public TransportSource {
         break;
       case 0xF0:
         if (e.sysexLength > 0)
-          fluid_synth_sysex(synth_, reinterpret_cast<const char*>(song_->sysexData.data() + e.sysex),
+          fluid_synth_sysex(synth_,
+                            reinterpret_cast<const char*>(song_->sysexData.data() + e.sysex),
                             static_cast<int>(e.sysexLength), nullptr, nullptr, nullptr, 0);
         break;
     }
@@ -165,8 +168,8 @@ std::string FindSoundFont() {
   return "";
 }
 
-std::unique_ptr<TransportSource> CreateSynthSource(std::shared_ptr<const midi::Song> song,
-                                                   int rate, std::string& error) {
+std::unique_ptr<TransportSource> CreateSynthSource(std::shared_ptr<const midi::Song> song, int rate,
+                                                   std::string& error) {
   // FluidSynth reports a missing file on stderr as well; the caller reports it properly.
   fluid_set_log_function(FLUID_ERR, QuietLog, nullptr);
   fluid_set_log_function(FLUID_WARN, QuietLog, nullptr);

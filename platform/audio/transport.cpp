@@ -28,24 +28,23 @@ void TransportSource::Render(float* mix, int frames, int latencyFrames,
         draining_ = true;
         drainLeft_ = latency_;
       }
-      continue;
-    }
-    if (draining_) {
+    } else if (draining_) {
       int n = std::min(frames - done, drainLeft_);
       Idle(at, n);
       drainLeft_ -= n;
       done += n;
-      if (drainLeft_ == 0) {
-        draining_ = false;
-        state_ = TransportState::kStopped;
-        ++endings_;
-        if (finished_) finished.push_back(std::move(finished_));
-        finished_ = nullptr;
-      }
-      continue;
+    } else {
+      Idle(at, frames - done);
+      done = frames;
     }
-    Idle(at, frames - done);
-    done = frames;
+    // The play has ended once its last frame has left the output's buffer.
+    if (draining_ && drainLeft_ == 0) {
+      draining_ = false;
+      state_ = TransportState::kStopped;
+      ++endings_;
+      if (finished_) finished.push_back(std::move(finished_));
+      finished_ = nullptr;
+    }
   }
 }
 

@@ -14,8 +14,8 @@ namespace platform::mci {
 
 struct OpenRequest {
   MCIDEVICEID id = 0;
-  std::string element;      // as the caller gave it (a Windows or host path)
-  std::string hostPath;     // the element on the host, empty without an element
+  std::string element;   // as the caller gave it (a Windows or host path)
+  std::string hostPath;  // the element on the host, empty without an element
   std::string alias;
   bool shareable = false;
   DWORD_PTR flags = 0;
@@ -39,8 +39,7 @@ class Device {
   virtual ~Device() = default;
   // Every command except MCI_OPEN and MCI_CLOSE. `parms` is the caller's block (may be
   // null). Returns 0 or an MCIERR_ code.
-  virtual MCIERROR Command(UINT message, DWORD_PTR flags, void* parms,
-                           CommandContext& context) = 0;
+  virtual MCIERROR Command(UINT message, DWORD_PTR flags, void* parms, CommandContext& context) = 0;
   // Called before the device is destroyed by MCI_CLOSE; sounds stop here.
   virtual void Close() {}
 };
@@ -48,8 +47,8 @@ class Device {
 class Driver {
  public:
   virtual ~Driver() = default;
-  virtual std::string TypeName() const = 0;  // lower case: "sequencer"
-  virtual UINT DeviceType() const = 0;       // MCI_DEVTYPE_
+  virtual std::string TypeName() const = 0;                           // lower case: "sequencer"
+  virtual UINT DeviceType() const = 0;                                // MCI_DEVTYPE_
   virtual std::vector<std::string> Extensions() const { return {}; }  // lower case, no dot
   // True when the driver recognises the content (used when the extension says nothing).
   virtual bool Recognises(const std::vector<unsigned char>& /*head*/) const { return false; }
@@ -60,6 +59,10 @@ class Driver {
 void RegisterDriver(std::shared_ptr<Driver> driver);
 // Removes a registered driver by type name and restores the built-in one, if any.
 void UnregisterDriver(const std::string& typeName);
+
+// Voices the device's synthesizer sounded in its latest render (0 for other devices).
+// Tests use it to prove that nothing is left sounding.
+int SoundingVoices(MCIDEVICEID id);
 
 // Shared helpers for drivers.
 std::string HostPathOf(const std::string& element);

@@ -9,6 +9,7 @@
 #include "platform/mci/driver.h"
 #include "platform/mci/drivers.h"
 #include "platform/mci/notify.h"
+#include "platform/mci/stream_device.h"
 
 namespace platform::mci {
 namespace {
@@ -201,6 +202,13 @@ MCIERROR CopyInfo(const std::string& text, void* parms) {
   return n < text.size() ? MCIERR_PARAM_OVERFLOW : 0;
 }
 
+int SoundingVoices(MCIDEVICEID id) {
+  auto it = State().devices.find(id);
+  if (it == State().devices.end()) return 0;
+  auto* stream = dynamic_cast<StreamDevice*>(it->second.device.get());
+  return stream ? stream->Voices() : 0;
+}
+
 void RegisterDriver(std::shared_ptr<Driver> driver) {
   auto& drivers = State().drivers;
   std::string name = driver->TypeName();
@@ -232,7 +240,8 @@ MCIERROR mciSendCommandA(MCIDEVICEID deviceId, UINT message, DWORD_PTR flags, DW
     for (auto& [id, open] : state.devices) ids.push_back(id);
     MCIERROR last = 0;
     for (MCIDEVICEID id : ids)
-      if (MCIERROR r = mciSendCommandA(id, message, flags & ~DWORD_PTR(MCI_NOTIFY), parms)) last = r;
+      if (MCIERROR r = mciSendCommandA(id, message, flags & ~DWORD_PTR(MCI_NOTIFY), parms))
+        last = r;
     return last;
   }
   if (state.devices.find(deviceId) == state.devices.end()) return MCIERR_INVALID_DEVICE_ID;
@@ -241,8 +250,8 @@ MCIERROR mciSendCommandA(MCIDEVICEID deviceId, UINT message, DWORD_PTR flags, DW
 
   OpenDevice& open = state.devices[deviceId];
   std::shared_ptr<NotifySlot> slot = open.slot;
-  HWND window = block ? reinterpret_cast<HWND>(static_cast<MCI_GENERIC_PARMS*>(block)->dwCallback)
-                      : nullptr;
+  HWND window =
+      block ? reinterpret_cast<HWND>(static_cast<MCI_GENERIC_PARMS*>(block)->dwCallback) : nullptr;
   Context context(*slot, flags, window);
   MCIERROR result = open.device->Command(message, flags, block, context);
   if (result == 0 && (flags & MCI_NOTIFY) && !context.Deferred()) {

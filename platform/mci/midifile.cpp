@@ -160,7 +160,8 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
     result.endTick = tick;
     if (type == 0x2F) return ReadStatus::kOk;  // End of Track: anything after it is ignored
     if (type == 0x51 && length == 3) {
-      std::uint32_t tempo = (std::uint32_t(body[0]) << 16) | (std::uint32_t(body[1]) << 8) | body[2];
+      std::uint32_t tempo =
+          (std::uint32_t(body[0]) << 16) | (std::uint32_t(body[1]) << 8) | body[2];
       if (tempo > 0) tempos.push_back({tick, track, sequence++, tempo});
     } else if (type == 0x03 && song.name.empty()) {
       song.name.assign(reinterpret_cast<const char*>(body), length);
@@ -175,7 +176,8 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
 void OrderSameTick(std::vector<Event>& events) {
   auto begin = events.begin();
   while (begin != events.end()) {
-    auto end = std::find_if(begin, events.end(), [&](const Event& e) { return e.tick != begin->tick; });
+    auto end =
+        std::find_if(begin, events.end(), [&](const Event& e) { return e.tick != begin->tick; });
     std::stable_partition(begin, end, [](const Event& e) { return e.order == 0; });
     begin = end;
   }
@@ -237,8 +239,9 @@ void BuildTempoMap(Song& song, std::vector<TempoChange>& tempos) {
 ReadStatus ReadSmf(const std::uint8_t* data, std::size_t size, Song& song) {
   Cursor in(data, size);
   const std::uint8_t* id = in.Take(8);
-  if (!id) return size >= 4 && std::memcmp(data, "MThd", 4) == 0 ? ReadStatus::kTruncated
-                                                                 : ReadStatus::kNotMidi;
+  if (!id)
+    return size >= 4 && std::memcmp(data, "MThd", 4) == 0 ? ReadStatus::kTruncated
+                                                          : ReadStatus::kNotMidi;
   if (std::memcmp(id, "MThd", 4) != 0) return ReadStatus::kNotMidi;
   std::uint32_t headerLength = Big32(id + 4);
   if (headerLength < 6) return ReadStatus::kMalformed;

@@ -11,8 +11,8 @@ namespace platform::midi {
 
 // A channel message or a SysEx message, at its place in the song.
 struct Event {
-  std::uint64_t tick = 0;  // song ticks; format 2 patterns follow one another
-  double micros = 0;       // time from the start of the song
+  std::uint64_t tick = 0;         // song ticks; format 2 patterns follow one another
+  double micros = 0;              // time from the start of the song
   std::uint32_t sysex = 0;        // offset of the SysEx body in Song::sysexData
   std::uint32_t sysexLength = 0;  // body length, without F0 and the closing F7
   std::uint8_t status = 0;        // 0x80..0xEF channel message, 0xF0 SysEx
@@ -35,15 +35,15 @@ struct Song {
   int format = 0;
   int trackCount = 0;
   bool smpte = false;
-  int ticksPerQuarter = 0;   // PPQN division
-  int framesPerSecond = 0;   // SMPTE division: 24, 25, 29 (30 drop) or 30
+  int ticksPerQuarter = 0;  // PPQN division
+  int framesPerSecond = 0;  // SMPTE division: 24, 25, 29 (30 drop) or 30
   int ticksPerFrame = 0;
   std::vector<Event> events;  // time order, the same-tick order of Event::order
   std::vector<std::uint8_t> sysexData;
   std::vector<TempoSegment> tempo;  // at least one segment, from tick 0
   std::uint64_t lengthTicks = 0;    // the latest End of Track (or last event)
   double lengthMicros = 0;
-  std::string name;       // first sequence/track name met
+  std::string name;  // first sequence/track name met
   std::string copyright;
 
   double TickToMicros(std::uint64_t tick) const;

@@ -61,7 +61,8 @@ class SequencerDevice : public StreamDevice {
     frames = std::min(frames, LengthFrames());
     double micros = frames >= LengthFrames() ? song_->lengthMicros : frames * 1e6 / Rate();
     if (TimeFormat() == MCI_SEQ_FORMAT_SONGPTR) {
-      std::uint64_t tick = frames >= LengthFrames() ? song_->lengthTicks : song_->MicrosToTick(micros);
+      std::uint64_t tick =
+          frames >= LengthFrames() ? song_->lengthTicks : song_->MicrosToTick(micros);
       return static_cast<DWORD>(tick * 4 / song_->ticksPerQuarter);
     }
     if (IsSmpteFormat(TimeFormat())) {

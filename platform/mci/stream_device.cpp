@@ -14,7 +14,10 @@ using audio::TransportState;
 
 StreamDevice::StreamDevice(std::string element, int source, std::int64_t lengthFrames,
                            DWORD lengthMs)
-    : element_(std::move(element)), source_(source), lengthFrames_(lengthFrames), lengthMs_(lengthMs) {}
+    : element_(std::move(element)),
+      source_(source),
+      lengthFrames_(lengthFrames),
+      lengthMs_(lengthMs) {}
 
 StreamDevice::~StreamDevice() { Close(); }
 
@@ -187,8 +190,8 @@ MCIERROR StreamDevice::Status(DWORD_PTR flags, MCI_STATUS_PARMS* parms) {
       parms->dwReturn = FromFrames(lengthFrames_);
       return 0;
     case MCI_STATUS_POSITION:
-      parms->dwReturn = (track || (flags & MCI_STATUS_START)) ? FromFrames(0)
-                                                              : FromFrames(Current().position);
+      parms->dwReturn =
+          (track || (flags & MCI_STATUS_START)) ? FromFrames(0) : FromFrames(Current().position);
       return 0;
     case MCI_STATUS_NUMBER_OF_TRACKS:
     case MCI_STATUS_CURRENT_TRACK:

@@ -79,7 +79,9 @@ class WaveAudioDriver : public Driver {
  public:
   std::string TypeName() const override { return "waveaudio"; }
   UINT DeviceType() const override { return MCI_DEVTYPE_WAVEFORM_AUDIO; }
-  std::vector<std::string> Extensions() const override { return {"wav", "au", "snd", "aif", "aiff"}; }
+  std::vector<std::string> Extensions() const override {
+    return {"wav", "au", "snd", "aif", "aiff"};
+  }
   bool Recognises(const std::vector<unsigned char>& head) const override {
     if (head.size() >= 4 && std::memcmp(head.data(), ".snd", 4) == 0) return true;
     return head.size() >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 &&
