@@ -48,8 +48,9 @@ Bytes LargeSong(std::size_t bytes) {
 
 std::string WriteTemp(const std::string& name, const Bytes& bytes) {
   std::string path = (std::filesystem::temp_directory_path() / name).string();
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 
@@ -66,7 +67,8 @@ void OpenLargeMidiFile(benchmark::State& state) {
     std::ifstream in(path, std::ios::binary);
     Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     platform::midi::Song song;
-    if (platform::midi::ReadSong(bytes.data(), bytes.size(), song) != platform::midi::ReadStatus::kOk)
+    if (platform::midi::ReadSong(bytes.data(), bytes.size(), song) !=
+        platform::midi::ReadStatus::kOk)
       state.SkipWithError("not read");
     benchmark::DoNotOptimize(song.lengthMicros);
   }
@@ -82,12 +84,14 @@ void RenderSongThroughSequencer(benchmark::State& state) {
   for (auto _ : state) {
     MCI_OPEN_PARMSA open{};
     open.lpstrElementName = path.c_str();
-    if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&open))) {
+    if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_WAIT,
+                        reinterpret_cast<DWORD_PTR>(&open))) {
       state.SkipWithError("open failed");
       break;
     }
     MCI_STATUS_PARMS length{0, 0, MCI_STATUS_LENGTH, 0};
-    mciSendCommandA(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&length));
+    mciSendCommandA(open.wDeviceID, MCI_STATUS, MCI_STATUS_ITEM,
+                    reinterpret_cast<DWORD_PTR>(&length));
     MCI_PLAY_PARMS play{};
     mciSendCommandA(open.wDeviceID, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&play));
     platform::AdvanceVirtualClock(length.dwReturn + 1);

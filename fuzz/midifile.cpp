@@ -1,8 +1,8 @@
 // libFuzzer target for the Standard MIDI File reader: any input is refused or read,
 // and a song that is read keeps its invariants.
-#include <cstdlib>
-
 #include "platform/mci/midifile.h"
+
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   platform::midi::Song song;

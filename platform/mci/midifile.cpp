@@ -119,8 +119,11 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
       std::uint8_t channel = status & 0x0F;
       bool noteOn = kind == 0x90 && e.data2 > 0;
       bool noteOff = kind == 0x80 || (kind == 0x90 && e.data2 == 0);
-      if (noteOn) noteOnTick[channel][e.data1] = tick;
-      if (noteOff) e.order = noteOnTick[channel][e.data1] == tick ? 1 : 0;
+      if (noteOn) {
+        noteOnTick[channel][e.data1] = tick;
+        e.order = 2;
+      }
+      if (noteOff) e.order = noteOnTick[channel][e.data1] == tick ? 3 : 0;
       result.events.push_back(e);
       result.endTick = tick;
       ++sequence;
@@ -172,13 +175,15 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
   return ReadStatus::kOk;  // a track without End of Track ends at its last event
 }
 
-// Within one track events come in tick order; at equal ticks note-offs go first.
+// Within one track events come in tick order; events at one tick go in Event::order.
 void OrderSameTick(std::vector<Event>& events) {
   auto begin = events.begin();
   while (begin != events.end()) {
-    auto end =
-        std::find_if(begin, events.end(), [&](const Event& e) { return e.tick != begin->tick; });
-    std::stable_partition(begin, end, [](const Event& e) { return e.order == 0; });
+    auto end = std::find_if(begin + 1, events.end(),
+                            [&](const Event& e) { return e.tick != begin->tick; });
+    if (end - begin > 1)
+      std::stable_sort(begin, end,
+                       [](const Event& a, const Event& b) { return a.order < b.order; });
     begin = end;
   }
 }

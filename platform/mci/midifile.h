@@ -18,9 +18,12 @@ struct Event {
   std::uint8_t status = 0;        // 0x80..0xEF channel message, 0xF0 SysEx
   std::uint8_t data1 = 0;
   std::uint8_t data2 = 0;
-  // Events at the same tick play note-offs first (order 0), then the rest in file order,
-  // so that a note that ends where the same note starts again is not cut short. A
-  // note-off ending a note begun at the same tick keeps its place after that note-on.
+  // Events at one tick play in this order, whatever track they come from: note-offs (0),
+  // then controllers, programs, pitch bends and SysEx (1), then note-ons (2), so that a
+  // note ending where the same note starts again is not cut short and a new note gets
+  // the instrument and controllers set beside it. A note-off that ends a note begun at
+  // the same tick comes last (3), else that note would never end. Within a class, tracks
+  // in file order, and events of a track in their order.
   std::uint8_t order = 1;
   std::uint16_t track = 0;
 };

@@ -9,7 +9,8 @@
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
   std::ifstream in(argv[1], std::ios::binary);
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
   platform::midi::Song song;
   auto status = platform::midi::ReadSong(bytes.data(), bytes.size(), song);
   if (status != platform::midi::ReadStatus::kOk) {

@@ -104,7 +104,7 @@ TEST(MidiFileEvents, RunningStatusSpansDataBytesButNotMetaOrSysEx) {
   EXPECT_EQ(Read(Smf(0, 96, {cancelled}), song), ReadStatus::kMalformed);
 }
 
-TEST(MidiFileEvents, NoteOffsGoBeforeNoteOnsAtTheSameTick) {
+TEST(MidiFileEvents, SameTickOrderIsOffsThenSettingsThenOns) {
   // Track 0 starts C again at tick 96 where track 1 ends the C it began.
   Track starts;
   starts.NoteOn(96, 0, 60).NoteOff(96, 0, 60).End(0);
@@ -116,6 +116,14 @@ TEST(MidiFileEvents, NoteOffsGoBeforeNoteOnsAtTheSameTick) {
   EXPECT_EQ(song.events[1].tick, 96u);
   EXPECT_EQ(song.events[1].status, 0x80);
   EXPECT_EQ(song.events[2].status, 0x90);
+
+  // A program change in a later track still comes before the note it is meant for.
+  Track note;
+  note.NoteOn(0, 0, 60).NoteOff(96, 0, 60).End(0);
+  Track program;
+  program.Delta(0).Raw({0xC0, 40}).End(0);
+  ASSERT_EQ(Read(Smf(1, 96, {note, program}), song), ReadStatus::kOk);
+  EXPECT_EQ(song.events[0].status, 0xC0);
 
   // A note that starts and ends at one tick keeps its order, else it would never end.
   Track zero;
