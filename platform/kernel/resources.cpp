@@ -92,6 +92,11 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   }
   host[length] = '\0';
   std::string name = platform::HostToWindowsPath(host);
+  if (name.empty()) {
+    // No drive of the table holds the program's folder.
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return 0;
+  }
   if (size == 0) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
