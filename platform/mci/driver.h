@@ -65,7 +65,9 @@ void UnregisterDriver(const std::string& typeName);
 int SoundingVoices(MCIDEVICEID id);
 
 // Shared helpers for drivers.
-std::string HostPathOf(const std::string& element);
+// The host path of an element given as a Windows name (through the drive table) or a
+// host path; MCIERR_FILE_NOT_FOUND or MCIERR_DEVICE_NOT_READY when it has none.
+MCIERROR HostPathOf(const std::string& element, std::string& hostPath);
 MCIERROR CopyInfo(const std::string& text, void* parms);
 
 }  // namespace platform::mci

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 
+#include "platform/kernel.h"
 #include "platform/mci/driver.h"
 #include "platform/mci/drivers.h"
 #include "platform/mci/notify.h"
@@ -123,7 +124,7 @@ MCIERROR Open(DWORD_PTR flags, MCI_OPEN_PARMSA* parms) {
   if (flags & MCI_OPEN_ELEMENT) {
     if (!parms->lpstrElementName || !*parms->lpstrElementName) return MCIERR_FILENAME_REQUIRED;
     request.element = parms->lpstrElementName;
-    request.hostPath = HostPathOf(request.element);
+    if (MCIERROR result = HostPathOf(request.element, request.hostPath)) return result;
     if (!driver) {
       std::string ext = ExtensionOf(request.element);
       for (auto& d : state.drivers) {
@@ -183,14 +184,15 @@ bool KnownCommand(UINT message) {
 
 }  // namespace
 
-std::string HostPathOf(const std::string& element) {
-  // "C:\dir\song.mid" under the default drive table: C: is the host root.
-  std::string path = element;
-  if (path.size() >= 2 && path[1] == ':' &&
-      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
-    path = path.substr(2);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
+MCIERROR HostPathOf(const std::string& element, std::string& hostPath) {
+  // Host paths pass as they are; Windows names go through the drive table.
+  if (!element.empty() && element[0] == '/') {
+    hostPath = element;
+    return 0;
+  }
+  DWORD error = WindowsToHostPath(element, hostPath);
+  if (error == 0) return 0;
+  return error == ERROR_NOT_READY ? MCIERR_DEVICE_NOT_READY : MCIERR_FILE_NOT_FOUND;
 }
 
 MCIERROR CopyInfo(const std::string& text, void* parms) {

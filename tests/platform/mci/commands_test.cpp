@@ -128,6 +128,14 @@ TEST_F(MciCommands, OpenByTypeNameOrIdAndDeviceIdsAreDistinct) {
   second = byId.wDeviceID;
   EXPECT_GE(first, 1u);
   EXPECT_GT(second, first);
+
+  // Elements are Windows names, found through the drive table.
+  std::string windowsName =
+      platform::HostToWindowsPath(folder.Write("Song.MID", testmedia::OneSecondSong()));
+  ASSERT_EQ(windowsName.substr(0, 3), "C:\\");
+  MCIDEVICEID third = 0;
+  EXPECT_EQ(Open(windowsName, third), 0u);
+  EXPECT_EQ(Status(third, MCI_STATUS_LENGTH), 1000u);
 }
 
 TEST_F(MciCommands, CapabilitiesInfoAndUnsupportedCommands) {
