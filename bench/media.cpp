@@ -64,8 +64,10 @@ std::string BenchSong() {
 void OpenLargeMidiFile(benchmark::State& state) {
   std::string path = WriteTemp("tunedeck-bench-1mb.mid", LargeSong(1 << 20));
   for (auto _ : state) {
-    std::ifstream in(path, std::ios::binary);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    Bytes bytes(static_cast<std::size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     platform::midi::Song song;
     if (platform::midi::ReadSong(bytes.data(), bytes.size(), song) !=
         platform::midi::ReadStatus::kOk)

@@ -10,8 +10,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   double previous = 0;
   for (const platform::midi::Event& e : song.events) {
     if (e.micros < previous || e.micros > song.lengthMicros) std::abort();
-    if (e.status == 0xF0 && std::size_t(e.sysex) + e.sysexLength > song.sysexData.size())
-      std::abort();
+    if (e.status == 0xF0) {
+      if (e.sysex >= song.sysexSpans.size()) std::abort();
+      auto [offset, length] = song.sysexSpans[e.sysex];
+      if (std::size_t(offset) + length > song.sysexData.size()) std::abort();
+    }
     previous = e.micros;
   }
   if (song.tempo.empty() || !(song.lengthMicros <= platform::midi::kMaxSongMicros)) std::abort();

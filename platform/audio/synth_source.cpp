@@ -138,10 +138,9 @@ class SynthSource : public TransportSource {
         fluid_synth_pitch_bend(synth_, channel, e.data1 | (e.data2 << 7));
         break;
       case 0xF0:
-        if (e.sysexLength > 0)
-          fluid_synth_sysex(synth_,
-                            reinterpret_cast<const char*>(song_->sysexData.data() + e.sysex),
-                            static_cast<int>(e.sysexLength), nullptr, nullptr, nullptr, 0);
+        if (auto body = song_->SysEx(e); !body.empty())
+          fluid_synth_sysex(synth_, reinterpret_cast<const char*>(body.data()),
+                            static_cast<int>(body.size()), nullptr, nullptr, nullptr, 0);
         break;
     }
   }

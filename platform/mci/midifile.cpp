@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
-#include <queue>
 
 namespace platform::midi {
 namespace {
@@ -67,8 +65,10 @@ struct TempoChange {
   std::uint32_t microsPerQuarter;
 };
 
+// Where a track's events lie in the shared event buffer, and where it ends.
 struct TrackResult {
-  std::vector<Event> events;
+  std::size_t begin = 0;
+  std::size_t end = 0;
   std::uint64_t endTick = 0;  // End of Track, or the last event when there is none
 };
 
@@ -85,7 +85,7 @@ int DataBytes(std::uint8_t status) {
 // Reads one MTrk body. Ticks start at `startTick` (format 2 patterns follow one another).
 ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t track,
                      std::uint64_t startTick, Song& song, std::vector<TempoChange>& tempos,
-                     TrackResult& result) {
+                     std::vector<Event>& events, TrackResult& result) {
   Cursor in(data, size);
   std::uint64_t tick = startTick;
   std::uint8_t running = 0;
@@ -111,7 +111,6 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
       Event e;
       e.tick = tick;
       e.status = status;
-      e.track = track;
       if (!in.Byte(e.data1)) return ReadStatus::kTruncated;
       if (DataBytes(status) == 2 && !in.Byte(e.data2)) return ReadStatus::kTruncated;
       if ((e.data1 | e.data2) & 0x80) return ReadStatus::kMalformed;
@@ -124,7 +123,7 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
         e.order = 2;
       }
       if (noteOff) e.order = noteOnTick[channel][e.data1] == tick ? 3 : 0;
-      result.events.push_back(e);
+      events.push_back(e);
       result.endTick = tick;
       ++sequence;
       continue;
@@ -143,11 +142,10 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
         Event e;
         e.tick = tick;
         e.status = 0xF0;
-        e.track = track;
-        e.sysex = static_cast<std::uint32_t>(song.sysexData.size());
-        e.sysexLength = bodyLength;
+        e.sysex = static_cast<std::uint32_t>(song.sysexSpans.size());
+        song.sysexSpans.emplace_back(static_cast<std::uint32_t>(song.sysexData.size()), bodyLength);
         song.sysexData.insert(song.sysexData.end(), body, body + bodyLength);
-        result.events.push_back(e);
+        events.push_back(e);
         ++sequence;
       }
       result.endTick = tick;
@@ -176,45 +174,43 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
 }
 
 // Within one track events come in tick order; events at one tick go in Event::order.
-void OrderSameTick(std::vector<Event>& events) {
-  auto begin = events.begin();
-  while (begin != events.end()) {
-    auto end = std::find_if(begin + 1, events.end(),
-                            [&](const Event& e) { return e.tick != begin->tick; });
-    if (end - begin > 1)
-      std::stable_sort(begin, end,
-                       [](const Event& a, const Event& b) { return a.order < b.order; });
+void OrderSameTick(std::vector<Event>::iterator begin, std::vector<Event>::iterator last) {
+  while (begin != last) {
+    auto end = std::find_if(begin + 1, last, [&](const Event& e) { return e.tick != begin->tick; });
+    // Runs are a few events long: a stable insertion sort, without allocation.
+    for (auto i = begin + 1; i < end; ++i)
+      for (auto j = i; j > begin && (j - 1)->order > j->order; --j) std::iter_swap(j - 1, j);
     begin = end;
   }
 }
 
-// k-way merge by (tick, order, track); each input is already in that order.
-std::vector<Event> MergeTracks(std::vector<TrackResult>& tracks) {
-  std::size_t total = 0;
-  for (auto& t : tracks) total += t.events.size();
-  std::vector<Event> merged;
-  merged.reserve(total);
-  struct Head {
-    std::size_t track;
-    std::size_t index;
+// Merges the tracks by (tick, order, track). Each track is in that order already; the
+// runs are merged pairwise, neighbours first, between two buffers. std::merge is stable,
+// so at equal (tick, order) the lower track stays first.
+std::vector<Event> MergeTracks(std::vector<Event> from, const std::vector<TrackResult>& tracks) {
+  if (tracks.size() <= 1) return from;
+  std::size_t total = from.size();
+  std::vector<std::size_t> bounds = {0};
+  for (const TrackResult& t : tracks) bounds.push_back(t.end);
+  auto earlier = [](const Event& a, const Event& b) {
+    return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
   };
-  auto later = [&](const Head& a, const Head& b) {
-    const Event& x = tracks[a.track].events[a.index];
-    const Event& y = tracks[b.track].events[b.index];
-    if (x.tick != y.tick) return x.tick > y.tick;
-    if (x.order != y.order) return x.order > y.order;
-    return a.track > b.track;
-  };
-  std::priority_queue<Head, std::vector<Head>, decltype(later)> heads(later);
-  for (std::size_t i = 0; i < tracks.size(); ++i)
-    if (!tracks[i].events.empty()) heads.push({i, 0});
-  while (!heads.empty()) {
-    Head h = heads.top();
-    heads.pop();
-    merged.push_back(tracks[h.track].events[h.index]);
-    if (h.index + 1 < tracks[h.track].events.size()) heads.push({h.track, h.index + 1});
+  std::vector<Event> to(total);
+  while (bounds.size() > 2) {
+    std::vector<std::size_t> merged = {0};
+    for (std::size_t i = 0; i + 1 < bounds.size(); i += 2) {
+      auto first = from.begin() + static_cast<std::ptrdiff_t>(bounds[i]);
+      auto middle = from.begin() + static_cast<std::ptrdiff_t>(bounds[i + 1]);
+      std::size_t last = i + 2 < bounds.size() ? bounds[i + 2] : bounds[i + 1];
+      std::merge(first, middle, middle, from.begin() + static_cast<std::ptrdiff_t>(last),
+                 to.begin() + static_cast<std::ptrdiff_t>(bounds[i]), earlier);
+      merged.push_back(last);
+    }
+    if (merged.back() != total) merged.push_back(total);
+    from.swap(to);
+    bounds = std::move(merged);
   }
-  return merged;
+  return from;
 }
 
 void BuildTempoMap(Song& song, std::vector<TempoChange>& tempos) {
@@ -271,6 +267,8 @@ ReadStatus ReadSmf(const std::uint8_t* data, std::size_t size, Song& song) {
 
   std::vector<TrackResult> tracks;
   std::vector<TempoChange> tempos;
+  std::vector<Event> events;
+  events.reserve(size / 4);  // a channel message and its delta take three bytes or more
   std::uint64_t patternStart = 0;
   while (static_cast<int>(tracks.size()) < declaredTracks) {
     const std::uint8_t* chunk = in.Take(8);
@@ -285,18 +283,20 @@ ReadStatus ReadSmf(const std::uint8_t* data, std::size_t size, Song& song) {
       continue;
     }
     TrackResult result;
+    result.begin = events.size();
     auto track = static_cast<std::uint16_t>(tracks.size());
     std::uint64_t start = song.format == 2 ? patternStart : 0;
-    if (ReadStatus s = ReadTrack(body, length, track, start, song, tempos, result);
+    if (ReadStatus s = ReadTrack(body, length, track, start, song, tempos, events, result);
         s != ReadStatus::kOk)
       return s;
-    OrderSameTick(result.events);
+    result.end = events.size();
+    OrderSameTick(events.begin() + static_cast<std::ptrdiff_t>(result.begin), events.end());
     if (song.format == 2) patternStart = result.endTick;
     tracks.push_back(std::move(result));
   }
   song.trackCount = declaredTracks;
   for (auto& t : tracks) song.lengthTicks = std::max(song.lengthTicks, t.endTick);
-  song.events = MergeTracks(tracks);
+  song.events = MergeTracks(std::move(events), tracks);
   BuildTempoMap(song, tempos);
 
   // Times follow the tempo map; one walk, since events and segments are both in tick order.

@@ -95,8 +95,9 @@ TEST(MidiFileEvents, RunningStatusSpansDataBytesButNotMetaOrSysEx) {
   EXPECT_EQ(song.events[1].status, 0x90);
   EXPECT_EQ(song.events[1].data1, 62);
   EXPECT_EQ(song.events[3].status, 0xF0);
-  EXPECT_EQ(song.events[3].sysexLength, 3u);  // the closing F7 is not part of the body
-  EXPECT_EQ(song.sysexData[song.events[3].sysex], 0x7E);
+  auto body = song.SysEx(song.events[3]);
+  ASSERT_EQ(body.size(), 3u);  // the closing F7 is not part of the body
+  EXPECT_EQ(body[0], 0x7E);
 
   Track cancelled;
   cancelled.Delta(0).Raw({0x90, 60, 100}).Delta(0).Raw({0xFF, 0x01, 0x01, 'x'});
