@@ -16,8 +16,14 @@ EXTRA = [
 def type_names():
     import os
     here = os.path.dirname(os.path.abspath(__file__))
-    text = open(os.path.join(here, "../../platform/include/platform/types.h")).read()
-    return set(re.findall(r"using (\w+) =", text)) | set(re.findall(r"TD_DECLARE_HANDLE\((\w+)\)", text))
+    folder = os.path.join(here, "../../platform/include/platform")
+    text = open(os.path.join(folder, "types.h")).read()
+    names = set(re.findall(r"using (\w+) =", text)) | set(re.findall(r"TD_DECLARE_HANDLE\((\w+)\)", text))
+    # Structures declared by the service headers are types too, never constants.
+    for header in os.listdir(folder):
+        if header.endswith(".h") and header != "constants.h":
+            names |= set(re.findall(r"^struct (\w+)", open(os.path.join(folder, header)).read(), re.M))
+    return names
 
 def main(path):
     types = type_names()

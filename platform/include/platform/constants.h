@@ -2132,4 +2132,3 @@ inline constexpr int ODS_INACTIVE = 0x80;
 inline constexpr int ODS_NOACCEL = 0x100;
 inline constexpr int ODS_NOFOCUSRECT = 0x200;
 inline constexpr int ODS_COMBOBOXEDIT = 0x1000;
-inline constexpr int LOGFONTA = 7;

@@ -1,0 +1,194 @@
+// The display backend: one SDL window shows the virtual screen and feeds mouse and
+// keyboard in. It presents through the window surface (no accelerated renderer, which
+// costs far more CPU and memory on a machine without a GPU) and copies only the rows
+// that changed since the last frame.
+#include <SDL.h>
+
+#include <cstring>
+#include <vector>
+
+#include "backend/backend.h"
+#include "platform/win32.h"
+#include "user/input.h"
+#include "user/state.h"
+#include "user/surfaces.h"
+
+namespace platform::backend {
+namespace {
+
+UINT VirtualKey(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + static_cast<UINT>(key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + static_cast<UINT>(key - SDLK_0);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + static_cast<UINT>(key - SDLK_F1);
+  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return VK_NUMPAD1 + static_cast<UINT>(key - SDLK_KP_1);
+  switch (key) {
+    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+    case SDLK_CAPSLOCK: return VK_CAPITAL;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_END: return VK_END;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_SEMICOLON: return VK_OEM_1;
+    case SDLK_EQUALS: return VK_OEM_PLUS;
+    case SDLK_COMMA: return VK_OEM_COMMA;
+    case SDLK_MINUS: return VK_OEM_MINUS;
+    case SDLK_PERIOD: return VK_OEM_PERIOD;
+    case SDLK_SLASH: return VK_OEM_2;
+    case SDLK_BACKQUOTE: return VK_OEM_3;
+    case SDLK_LEFTBRACKET: return VK_OEM_4;
+    case SDLK_BACKSLASH: return VK_OEM_5;
+    case SDLK_RIGHTBRACKET: return VK_OEM_6;
+    case SDLK_QUOTE: return VK_OEM_7;
+    case SDLK_KP_0: return VK_NUMPAD0;
+    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDLK_KP_PLUS: return VK_ADD;
+    case SDLK_KP_MINUS: return VK_SUBTRACT;
+    case SDLK_KP_PERIOD: return VK_DECIMAL;
+    case SDLK_KP_DIVIDE: return VK_DIVIDE;
+    case SDLK_NUMLOCKCLEAR: return VK_NUMLOCK;
+    default: return 0;
+  }
+}
+
+class Sdl final : public Backend {
+ public:
+  bool Open(int width, int height) {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    window_ = SDL_CreateWindow("Tunedeck", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                               height, 0);
+    if (!window_) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      return false;
+    }
+    wakeEvent_ = SDL_RegisterEvents(1);
+    SDL_StartTextInput();
+    return true;
+  }
+
+  ~Sdl() override {
+    if (window_) SDL_DestroyWindow(window_);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
+  const char* Name() const override { return "sdl"; }
+  bool ShowsScreen() const override { return true; }
+
+  void Wait(int timeoutMs) override {
+    SDL_Event event;
+    int got = timeoutMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeoutMs);
+    if (got) Handle(event);
+    Poll();
+  }
+
+  void Poll() override {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) Handle(event);
+  }
+
+  void Wake() override {
+    SDL_Event event{};
+    event.type = wakeEvent_;
+    SDL_PushEvent(&event);
+  }
+
+  void Present(const Surface& screen) override {
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (!target || target->format->BytesPerPixel != 4) return;
+    int width = std::min(target->w, screen.width), height = std::min(target->h, screen.height);
+    bool full = previous_.size() != screen.pixels.size() || exposed_;
+    exposed_ = false;
+    std::vector<SDL_Rect> damage;
+    SDL_LockSurface(target);
+    for (int y = 0; y < height; ++y) {
+      const std::uint32_t* row = screen.pixels.data() + static_cast<std::size_t>(y) * screen.width;
+      std::size_t bytes = static_cast<std::size_t>(width) * 4;
+      if (!full && std::memcmp(row, previous_.data() + static_cast<std::size_t>(y) * screen.width, bytes) == 0)
+        continue;
+      auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(target->pixels) + y * target->pitch);
+      for (int x = 0; x < width; ++x) {
+        std::uint32_t p = row[x];
+        out[x] = SDL_MapRGB(target->format, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+      }
+      if (!damage.empty() && damage.back().y + damage.back().h == y)
+        damage.back().h++;
+      else
+        damage.push_back(SDL_Rect{0, y, width, 1});
+    }
+    SDL_UnlockSurface(target);
+    previous_ = screen.pixels;
+    if (!damage.empty()) SDL_UpdateWindowSurfaceRects(window_, damage.data(), static_cast<int>(damage.size()));
+  }
+
+ private:
+  void Handle(const SDL_Event& event) {
+    switch (event.type) {
+      case SDL_MOUSEMOTION:
+        user::InjectMouseMove(POINT{event.motion.x, event.motion.y});
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        user::MouseButton button = event.button.button == SDL_BUTTON_RIGHT ? user::MouseButton::Right
+                                   : event.button.button == SDL_BUTTON_MIDDLE ? user::MouseButton::Middle
+                                                                              : user::MouseButton::Left;
+        user::InjectMouseButton(button, event.type == SDL_MOUSEBUTTONDOWN, POINT{event.button.x, event.button.y});
+        break;
+      }
+      case SDL_MOUSEWHEEL: {
+        POINT p;
+        GetCursorPos(&p);
+        user::InjectMouseWheel(event.wheel.y * WHEEL_DELTA, p);
+        break;
+      }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        if (UINT key = VirtualKey(event.key.keysym.sym)) user::InjectKey(key, event.type == SDL_KEYDOWN);
+        break;
+      case SDL_TEXTINPUT:
+        // Keys of the US layout make their characters through TranslateMessage; what
+        // they cannot make (accented letters and the like) arrives here as UTF-8.
+        for (const char* c = event.text.text; *c; ++c)
+          if (static_cast<unsigned char>(*c) >= 0x80) user::InjectChar(static_cast<unsigned char>(*c));
+        break;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+          exposed_ = true;
+          user::ScreenChanged();
+        }
+        break;
+      case SDL_QUIT:
+        if (HWND active = GetActiveWindow()) PostMessageA(active, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+      default:
+        break;
+    }
+  }
+
+  SDL_Window* window_ = nullptr;
+  Uint32 wakeEvent_ = 0;
+  std::vector<std::uint32_t> previous_;
+  bool exposed_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> CreateSdl(int width, int height) {
+  auto sdl = std::make_unique<Sdl>();
+  if (!sdl->Open(width, height)) return nullptr;
+  return sdl;
+}
+
+}  // namespace platform::backend

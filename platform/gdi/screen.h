@@ -1,0 +1,27 @@
+// The virtual screen: the desktop with the top-level windows' surfaces composed on it in
+// z-order, and PNG files of any surface for tests and screenshots.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/gdi/surface.h"
+
+namespace platform::gdi {
+
+// The screen surface (TD_SCREEN=WxH, else 800 x 600), filled with the desktop colour.
+Surface& Screen();
+
+struct ScreenLayer {
+  const Surface* surface;  // a top-level window's backing surface
+  POINT position;          // its top-left corner on the screen
+};
+// Repaints the desktop and composes the layers, bottom first; only `damage` (screen
+// coordinates) is recomposed when given.
+void ComposeScreen(const std::vector<ScreenLayer>& layers, const RECT* damage = nullptr);
+
+// Writes an 8-bit RGB PNG; false (with nothing half-written left behind) on failure.
+bool WritePng(const Surface& surface, const std::string& path);
+// Reads a PNG into 0x00RRGGBB pixels (alpha dropped); false for a missing or damaged file.
+bool ReadPng(const std::string& path, Surface* surface);
+
+}  // namespace platform::gdi

@@ -1,0 +1,51 @@
+// The test harness: a headless session on the virtual clock where tests inject input at
+// screen points, pump the queue until it is idle, advance time so that timers fire in
+// order, and read the screen or a window as pixels (and save them as PNG files).
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/gdi/surface.h"
+#include "platform/win32.h"
+
+namespace platform::testing {
+
+enum class Button { Left, Right, Middle };
+
+// Starts (or restarts) a clean session: headless backend, virtual clock at 0, no windows,
+// no application classes, empty queue, no keys down, cursor at (0,0).
+void StartSession();
+// Destroys every window (with their messages) and clears what StartSession clears.
+void EndSession();
+
+// Input at screen points. Each call only queues; PumpUntilIdle delivers.
+void MouseMove(int x, int y);
+void MouseDown(int x, int y, Button button = Button::Left);
+void MouseUp(int x, int y, Button button = Button::Left);
+void Click(int x, int y, Button button = Button::Left);
+// Two clicks at the same point with no time between them.
+void DoubleClick(int x, int y, Button button = Button::Left);
+void Wheel(int x, int y, int delta);
+void KeyDown(UINT virtualKey);
+void KeyUp(UINT virtualKey);
+void PressKey(UINT virtualKey);
+// Types text on the US layout (Shift as needed); bytes no key makes arrive as WM_CHAR.
+void TypeText(const std::string& text);
+
+// Takes, translates and dispatches messages until none is left (or `limit` were
+// dispatched, which means something repaints or reposts for ever). Returns the count.
+int PumpUntilIdle(int limit = 100000);
+// Moves the virtual clock forward by `milliseconds`, stopping at each timer's due time
+// so that due timers fire in order, each at its own time, pumping after every step.
+void AdvanceTime(std::uint64_t milliseconds);
+
+// Pixels as COLORREF values. The screen is composed first.
+COLORREF ScreenPixel(int x, int y);
+// A pixel of a window's client area (client coordinates), from its top-level backing store.
+COLORREF WindowPixel(HWND window, int x, int y);
+Surface CaptureScreen();
+// The window's whole rectangle as it shows on the screen.
+Surface CaptureWindow(HWND window);
+bool SavePng(const Surface& surface, const std::string& path);
+
+}  // namespace platform::testing

@@ -1,0 +1,178 @@
+// The headless test session: reset, input injection, pumping and virtual time.
+#include <vector>
+
+#include "backend/backend.h"
+#include "platform/clock.h"
+#include "platform/testing.h"
+#include "user/input.h"
+#include "user/state.h"
+#include "user/surfaces.h"
+
+namespace platform::testing {
+namespace {
+
+user::MouseButton Map(Button b) {
+  switch (b) {
+    case Button::Right: return user::MouseButton::Right;
+    case Button::Middle: return user::MouseButton::Middle;
+    default: return user::MouseButton::Left;
+  }
+}
+
+// With `quietly`, the windows' own procedures are not called: they may belong to objects of
+// an earlier test that are gone.
+void DestroyEverything(bool quietly) {
+  user::State& state = user::Global();
+  if (!state.desktop) return;
+  if (quietly) {
+    std::vector<user::Window*> all(state.desktop->children);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      all[i]->procedure = DefWindowProcA;
+      all.insert(all.end(), all[i]->children.begin(), all[i]->children.end());
+    }
+  }
+  // Owned windows go with their owners; a window procedure may create windows while it
+  // is destroyed, so go round until none is left.
+  for (int round = 0; round < 16 && !state.desktop->children.empty(); ++round) {
+    std::vector<HWND> windows;
+    for (user::Window* w : state.desktop->children) windows.push_back(w->handle);
+    for (HWND h : windows) DestroyWindow(h);
+  }
+}
+
+void Reset(bool quietly) {
+  backend::Use(backend::CreateHeadless());
+  UseVirtualClock(0);
+  user::EnsureStarted();
+  DestroyEverything(quietly);
+  user::State& state = user::Global();
+  state.active = state.focus = state.capture = nullptr;
+  user::ResetQueue();
+  user::ResetTimers();
+  user::ResetInput();
+  user::ResetClasses();
+}
+
+}  // namespace
+
+void StartSession() { Reset(true); }
+
+void EndSession() { Reset(false); }
+
+void MouseMove(int x, int y) { user::InjectMouseMove(POINT{x, y}); }
+
+void MouseDown(int x, int y, Button button) { user::InjectMouseButton(Map(button), true, POINT{x, y}); }
+
+void MouseUp(int x, int y, Button button) { user::InjectMouseButton(Map(button), false, POINT{x, y}); }
+
+void Click(int x, int y, Button button) {
+  MouseDown(x, y, button);
+  MouseUp(x, y, button);
+}
+
+void DoubleClick(int x, int y, Button button) {
+  Click(x, y, button);
+  Click(x, y, button);
+}
+
+void Wheel(int x, int y, int delta) { user::InjectMouseWheel(delta, POINT{x, y}); }
+
+void KeyDown(UINT virtualKey) { user::InjectKey(virtualKey, true); }
+
+void KeyUp(UINT virtualKey) { user::InjectKey(virtualKey, false); }
+
+void PressKey(UINT virtualKey) {
+  KeyDown(virtualKey);
+  KeyUp(virtualKey);
+}
+
+void TypeText(const std::string& text) {
+  for (char c : text) {
+    SHORT scan = VkKeyScanA(c);
+    if (scan == -1 || static_cast<unsigned char>(c) >= 0x80) {
+      user::InjectChar(static_cast<unsigned char>(c));
+      continue;
+    }
+    UINT key = static_cast<UINT>(scan & 0xFF);
+    bool shift = (scan & 0x100) != 0, control = (scan & 0x200) != 0;
+    if (shift) KeyDown(VK_SHIFT);
+    if (control) KeyDown(VK_CONTROL);
+    PressKey(key);
+    if (control) KeyUp(VK_CONTROL);
+    if (shift) KeyUp(VK_SHIFT);
+  }
+}
+
+int PumpUntilIdle(int limit) {
+  int count = 0;
+  MSG msg;
+  while (count < limit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // The quit message belongs to the program's own loop: leave it for that loop.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    ++count;
+  }
+  return count;
+}
+
+void AdvanceTime(std::uint64_t milliseconds) {
+  PumpUntilIdle();
+  std::uint64_t target = ClockMilliseconds() + milliseconds;
+  for (;;) {
+    std::uint64_t now = ClockMilliseconds();
+    std::uint64_t due = 0;
+    bool timer = user::NextTimerDue(&due);
+    std::uint64_t step = target;
+    if (timer && due > now && due < target) step = due;
+    if (step > now) AdvanceVirtualClock(step - now);
+    PumpUntilIdle();
+    if (step >= target) break;
+  }
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  user::ComposeScreen();
+  Surface& screen = user::ScreenSurface();
+  if (x < 0 || y < 0 || x >= screen.width || y >= screen.height) return CLR_INVALID;
+  std::uint32_t p = screen.Row(y)[x];
+  return RGB(static_cast<BYTE>(p >> 16), static_cast<BYTE>(p >> 8), static_cast<BYTE>(p));
+}
+
+COLORREF WindowPixel(HWND window, int x, int y) {
+  user::DrawTarget target;
+  if (!user::GetDrawTarget(window, user::DrawArea::Client, 0, &target) || !target.surface) return CLR_INVALID;
+  int sx = target.origin.x + x, sy = target.origin.y + y;
+  Surface& s = *target.surface;
+  if (sx < 0 || sy < 0 || sx >= s.width || sy >= s.height) return CLR_INVALID;
+  std::uint32_t p = s.Row(sy)[sx];
+  return RGB(static_cast<BYTE>(p >> 16), static_cast<BYTE>(p >> 8), static_cast<BYTE>(p));
+}
+
+Surface CaptureScreen() {
+  user::ComposeScreen();
+  return user::ScreenSurface();
+}
+
+Surface CaptureWindow(HWND window) {
+  Surface out;
+  RECT r;
+  if (!GetWindowRect(window, &r)) return out;
+  Surface screen = CaptureScreen();
+  int width = std::max<int>(0, r.right - r.left), height = std::max<int>(0, r.bottom - r.top);
+  out.width = width;
+  out.height = height;
+  out.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      int sx = r.left + x, sy = r.top + y;
+      if (sx >= 0 && sy >= 0 && sx < screen.width && sy < screen.height)
+        out.pixels[static_cast<std::size_t>(y) * width + x] = screen.Row(sy)[sx];
+    }
+  return out;
+}
+
+}  // namespace platform::testing

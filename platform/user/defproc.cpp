@@ -1,0 +1,205 @@
+// DefWindowProcA: the default answers a window procedure leaves to the system.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/kernel.h"
+#include "user/nonclient.h"
+#include "user/state.h"
+
+namespace platform::user {
+namespace {
+
+POINT ScreenPoint(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+bool HasFrameArea(const Window* w) {
+  return w->client.left != 0 || w->client.top != 0 ||
+         w->client.right != w->rect.right - w->rect.left ||
+         w->client.bottom != w->rect.bottom - w->rect.top;
+}
+
+bool HasMenuBar(const Window* w) { return !w->IsChild() && w->id != 0 && (w->style & WS_CAPTION) == WS_CAPTION; }
+
+LRESULT CalcSize(Window* w, LPARAM lParam) {
+  // Both forms of the message start with the proposed window rectangle.
+  auto* r = reinterpret_cast<RECT*>(lParam);
+  if (!r) return 0;
+  if (w->style & WS_MINIMIZE) {
+    r->right = r->left;
+    r->bottom = r->top;
+    return 0;
+  }
+  RECT in = NonClientInsets(w->style, w->exStyle, HasMenuBar(w), true);
+  r->left += in.left;
+  r->top += in.top;
+  r->right -= in.right;
+  r->bottom -= in.bottom;
+  r->right = std::max(r->right, r->left);
+  r->bottom = std::max(r->bottom, r->top);
+  return 0;
+}
+
+LRESULT SysCommand(HWND window, Window* w, WPARAM command) {
+  switch (command & 0xFFF0) {
+    case SC_CLOSE:
+      if (w->windowClass->style & CS_NOCLOSE) return 0;
+      return SendMessageA(window, WM_CLOSE, 0, 0);
+    case SC_MINIMIZE:
+      ShowWindow(window, SW_MINIMIZE);
+      return 0;
+    case SC_MAXIMIZE:
+      ShowWindow(window, SW_MAXIMIZE);
+      return 0;
+    case SC_RESTORE:
+      ShowWindow(window, SW_RESTORE);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+}  // namespace platform::user
+
+using namespace platform::user;
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* w = LookupQuiet(window);
+  if (!w) return 0;
+  switch (message) {
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      if (create && create->lpszName && !IS_INTRESOURCE(create->lpszName)) w->text = create->lpszName;
+      return TRUE;
+    }
+    case WM_NCCALCSIZE:
+      return CalcSize(w, lParam);
+    case WM_NCHITTEST:
+      return HitTest(w, ScreenPoint(lParam));
+    case WM_NCACTIVATE:
+      // The caption changes colour now, not at the next paint.
+      if (ReallyVisible(w) && HasFrameArea(w)) SendMessageA(window, WM_NCPAINT, 1, 0);
+      return TRUE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && !(w->style & WS_MINIMIZE)) SetFocus(window);
+      return 0;
+    case WM_MOUSEACTIVATE:
+      if (w->IsChild() && w->parent) {
+        LRESULT answer = SendMessageA(w->parent->handle, WM_MOUSEACTIVATE, wParam, lParam);
+        if (answer) return answer;
+      }
+      return MA_ACTIVATE;
+    case WM_SETCURSOR:
+      if (w->IsChild() && w->parent) {
+        if (SendMessageA(w->parent->handle, WM_SETCURSOR, wParam, lParam)) return TRUE;
+      }
+      return FALSE;
+    case WM_MOUSEWHEEL:
+    case WM_CONTEXTMENU:
+      if (w->IsChild() && w->parent) return SendMessageA(w->parent->handle, message, wParam, lParam);
+      return 0;
+    case WM_RBUTTONUP: {
+      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ClientToScreen(window, &p);
+      SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+                   MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
+      return 0;
+    }
+    case WM_NCRBUTTONUP:
+      SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), lParam);
+      return 0;
+    case WM_SETTEXT:
+      w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      if ((w->style & WS_CAPTION) == WS_CAPTION && ReallyVisible(w)) SendMessageA(window, WM_NCPAINT, 1, 0);
+      return TRUE;
+    case WM_GETTEXT: {
+      auto* buffer = reinterpret_cast<char*>(lParam);
+      if (!buffer || wParam == 0) return 0;
+      std::size_t count = std::min<std::size_t>(w->text.size(), wParam - 1);
+      std::memcpy(buffer, w->text.data(), count);
+      buffer[count] = '\0';
+      return static_cast<LRESULT>(count);
+    }
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(w->text.size());
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      if (BeginPaint(window, &paint)) EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return EraseBackground(w, reinterpret_cast<HDC>(wParam));
+    case WM_NCPAINT:
+      PaintNonClient(w);
+      return 0;
+    case WM_WINDOWPOSCHANGED: {
+      auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+      if (!pos) return 0;
+      if (!(pos->flags & SWP_NOCLIENTMOVE)) {
+        POINT origin{w->rect.left + w->client.left, w->rect.top + w->client.top};
+        SendMessageA(window, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)));
+        if (!(w = LookupQuiet(window))) return 0;
+      }
+      if (!(pos->flags & SWP_NOCLIENTSIZE)) {
+        WPARAM kind = (w->style & WS_MINIMIZE) ? SIZE_MINIMIZED
+                      : (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
+                                                 : SIZE_RESTORED;
+        int cx = w->client.right - w->client.left, cy = w->client.bottom - w->client.top;
+        SendMessageA(window, WM_SIZE, kind, MAKELPARAM(static_cast<WORD>(cx), static_cast<WORD>(cy)));
+      }
+      return 0;
+    }
+    case WM_SYSCOMMAND:
+      return SysCommand(window, w, wParam);
+    case WM_SYSKEYDOWN:
+      // Alt+F4 closes the top-level window.
+      if (wParam == VK_F4 && (lParam & (1L << 29))) {
+        Window* top = TopLevelOf(w);
+        PostMessageA(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
+      return 0;
+    case WM_CANCELMODE:
+      if (Global().capture == w) ReleaseCapture();
+      return 0;
+    case WM_NCLBUTTONDOWN:
+      return NonClientButtonDown(w, wParam, lParam);
+    case WM_NCLBUTTONDBLCLK:
+      if (wParam == HTCAPTION && (w->style & WS_MAXIMIZEBOX))
+        return SysCommand(window, w, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE);
+      return 0;
+    case WM_QUERYENDSESSION:
+    case WM_QUERYOPEN:
+      return TRUE;
+    case WM_GETICON:
+      return reinterpret_cast<LRESULT>(wParam == 1 ? w->icon : w->iconSmall);
+    case WM_SETICON: {
+      HICON* slot = wParam == 1 ? &w->icon : &w->iconSmall;
+      HICON old = *slot;
+      *slot = reinterpret_cast<HICON>(lParam);
+      return reinterpret_cast<LRESULT>(old);
+    }
+    case WM_SETREDRAW:
+      // Redraw off hides the window from painting without hiding it from the program.
+      if (wParam) {
+        w->style |= WS_VISIBLE;
+      } else {
+        w->style &= ~WS_VISIBLE;
+      }
+      return 0;
+    case WM_CHARTOITEM:
+    case WM_VKEYTOITEM:
+      return -1;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      return ControlColour(message, reinterpret_cast<HDC>(wParam));
+    default:
+      return 0;
+  }
+}

@@ -1,0 +1,23 @@
+// Feeding mouse and keyboard input into the window manager: the backends and the test
+// harness call these with screen points and virtual keys; routing to windows happens when
+// the queue hands the input out, as a real desktop does.
+#pragma once
+#include "platform/types.h"
+
+namespace platform::user {
+
+enum class MouseButton { Left, Right, Middle };
+
+void InjectMouseMove(POINT screen);
+void InjectMouseButton(MouseButton button, bool down, POINT screen);
+void InjectMouseWheel(int delta, POINT screen);
+void InjectKey(UINT virtualKey, bool down);
+// A character that no key of the US layout makes: WM_CHAR straight to the focus window.
+void InjectChar(unsigned char character);
+
+// The US layout: the character a key makes with the given modifiers, 0 for none.
+char KeyToChar(UINT virtualKey, bool shift, bool control, bool capsLock);
+UINT ScanCodeOf(UINT virtualKey);
+bool IsExtendedKey(UINT virtualKey);
+
+}  // namespace platform::user

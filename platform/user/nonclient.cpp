@@ -1,0 +1,294 @@
+// The classic non-client area: frame, caption with icon, title and buttons; hit testing
+// against that layout; moving, sizing and the caption buttons by mouse.
+#include "user/nonclient.h"
+
+#include <algorithm>
+
+#include "platform/gdi.h"
+#include "platform/kernel.h"
+
+namespace platform::user {
+namespace {
+
+struct Layout {
+  RECT window;  // window coordinates (0,0 at the window's top-left)
+  RECT caption{0, 0, 0, 0};
+  RECT icon{0, 0, 0, 0};
+  RECT close{0, 0, 0, 0};
+  RECT maximize{0, 0, 0, 0};
+  RECT minimize{0, 0, 0, 0};
+  int frame = 0;
+};
+
+bool HasCaption(const Window* w) { return (w->style & WS_CAPTION) == WS_CAPTION; }
+
+Layout LayoutOf(const Window* w) {
+  Layout l;
+  l.window = RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+  l.frame = NonClientInsets(w->style, w->exStyle & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), false, false).left;
+  if (!HasCaption(w)) return l;
+  bool tool = (w->exStyle & WS_EX_TOOLWINDOW) != 0;
+  int height = (tool ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION)) - 1;
+  l.caption = RECT{l.frame, l.frame, l.window.right - l.frame, l.frame + height};
+  int buttonWidth = (tool ? GetSystemMetrics(SM_CXSMSIZE) : GetSystemMetrics(SM_CXSIZE)) - 2;
+  int buttonHeight = (tool ? GetSystemMetrics(SM_CYSMSIZE) : GetSystemMetrics(SM_CYSIZE)) - 4;
+  int top = l.caption.top + (height - buttonHeight) / 2;
+  if (w->style & WS_SYSMENU) {
+    int right = l.caption.right - 2;
+    l.close = RECT{right - buttonWidth, top, right, top + buttonHeight};
+    right = l.close.left - 2;
+    if (w->style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX)) {
+      l.maximize = RECT{right - buttonWidth, top, right, top + buttonHeight};
+      l.minimize = RECT{l.maximize.left - buttonWidth, top, l.maximize.left, top + buttonHeight};
+    }
+    if (!tool) l.icon = RECT{l.caption.left + 2, l.caption.top + 1, l.caption.left + 2 + 16, l.caption.top + 1 + 16};
+  }
+  return l;
+}
+
+int SizingHit(const Window* w, POINT p, const Layout& l) {
+  if (!(w->style & WS_THICKFRAME) || (w->style & (WS_MAXIMIZE | WS_MINIMIZE))) return HTBORDER;
+  int corner = GetSystemMetrics(SM_CYCAPTION) + l.frame;
+  bool left = p.x < l.frame, right = p.x >= l.window.right - l.frame;
+  bool top = p.y < l.frame, bottom = p.y >= l.window.bottom - l.frame;
+  if (top || bottom) {
+    if (p.x < corner) return top ? HTTOPLEFT : HTBOTTOMLEFT;
+    if (p.x >= l.window.right - corner) return top ? HTTOPRIGHT : HTBOTTOMRIGHT;
+    return top ? HTTOP : HTBOTTOM;
+  }
+  if (left || right) {
+    if (p.y < corner) return left ? HTTOPLEFT : HTTOPRIGHT;
+    if (p.y >= l.window.bottom - corner) return left ? HTBOTTOMLEFT : HTBOTTOMRIGHT;
+    return left ? HTLEFT : HTRIGHT;
+  }
+  return HTBORDER;
+}
+
+COLORREF Colour(int index) { return GetSysColor(index); }
+
+void FillSolid(HDC dc, const RECT& r, int colourIndex) { FillRect(dc, &r, GetSysColorBrush(colourIndex)); }
+
+void Line(HDC dc, int x0, int y0, int x1, int y1) {
+  MoveToEx(dc, x0, y0, nullptr);
+  LineTo(dc, x1, y1);
+}
+
+void DrawCaptionButton(HDC dc, RECT r, int kind, bool maximized) {
+  RECT face = r;
+  FillSolid(dc, face, COLOR_BTNFACE);
+  DrawEdge(dc, &face, EDGE_RAISED, BF_RECT);
+  HPEN pen = CreatePen(PS_SOLID, 1, Colour(COLOR_BTNTEXT));
+  HGDIOBJ old = SelectObject(dc, pen);
+  int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  switch (kind) {
+    case HTCLOSE:
+      for (int d = 0; d < 2; ++d) {
+        Line(dc, cx - 4 + d, cy - 3, cx + 3 + d, cy + 4);
+        Line(dc, cx + 2 + d, cy - 3, cx - 5 + d, cy + 4);
+      }
+      break;
+    case HTMAXBUTTON:
+      if (maximized) {
+        RECT back{cx - 2, cy - 5, cx + 4, cy + 1};
+        RECT front{cx - 5, cy - 2, cx + 1, cy + 4};
+        for (RECT b : {back, front}) {
+          FillSolid(dc, RECT{b.left, b.top, b.right, b.top + 2}, COLOR_BTNTEXT);
+          FrameRect(dc, &b, GetSysColorBrush(COLOR_BTNTEXT));
+        }
+      } else {
+        RECT box{cx - 5, cy - 5, cx + 4, cy + 4};
+        FrameRect(dc, &box, GetSysColorBrush(COLOR_BTNTEXT));
+        FillSolid(dc, RECT{box.left, box.top, box.right, box.top + 2}, COLOR_BTNTEXT);
+      }
+      break;
+    case HTMINBUTTON:
+      FillSolid(dc, RECT{cx - 4, cy + 2, cx + 2, cy + 4}, COLOR_BTNTEXT);
+      break;
+    default:
+      break;
+  }
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
+HFONT CaptionFont() {
+  static HFONT font = CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+  return font;
+}
+
+}  // namespace
+
+LRESULT HitTest(Window* w, POINT screen) {
+  RECT r = WindowRectOnScreen(w);
+  if (!Contains(r, screen)) return HTNOWHERE;
+  if (w->style & WS_MINIMIZE) return HTCAPTION;
+  POINT p{screen.x - r.left, screen.y - r.top};
+  if (Contains(w->client, p)) return HTCLIENT;
+  Layout l = LayoutOf(w);
+  if (p.x < l.frame || p.y < l.frame || p.x >= l.window.right - l.frame || p.y >= l.window.bottom - l.frame)
+    return SizingHit(w, p, l);
+  if (Contains(l.caption, p)) {
+    if (Contains(l.close, p)) return HTCLOSE;
+    if (Contains(l.maximize, p)) return HTMAXBUTTON;
+    if (Contains(l.minimize, p)) return HTMINBUTTON;
+    if (!IsEmpty(l.icon) && p.x < l.icon.right) return HTSYSMENU;
+    return HTCAPTION;
+  }
+  if ((w->style & WS_VSCROLL) && p.x >= w->client.right && p.y >= w->client.top && p.y < w->client.bottom) return HTVSCROLL;
+  if ((w->style & WS_HSCROLL) && p.y >= w->client.bottom && p.x >= w->client.left && p.x < w->client.right) return HTHSCROLL;
+  if (!w->IsChild() && w->id && p.y < w->client.top && p.y >= l.caption.bottom) return HTMENU;
+  return HTBORDER;
+}
+
+void PaintNonClient(Window* w) {
+  HWND h = w->handle;
+  HDC dc = GetDCEx(h, nullptr, DCX_WINDOW);
+  if (!dc) return;
+  ExcludeClipRect(dc, w->client.left, w->client.top, w->client.right, w->client.bottom);
+  Layout l = LayoutOf(w);
+  RECT r = l.window;
+  bool windowEdge = (w->exStyle & (WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME)) || (w->style & (WS_THICKFRAME | WS_DLGFRAME));
+  if (l.frame >= 3 && windowEdge) {
+    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+    for (int i = 2; i < l.frame; ++i) {
+      FrameRect(dc, &r, GetSysColorBrush(Global().active == TopLevelOf(w) ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER));
+      r = RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+    }
+  } else if (l.frame >= 1) {
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+    r = RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+  }
+  if (HasCaption(w)) {
+    bool active = Global().active == TopLevelOf(w) && !w->IsChild();
+    FillSolid(dc, l.caption, active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+    FillSolid(dc, RECT{l.caption.left, l.caption.bottom, l.caption.right, l.caption.bottom + 1}, COLOR_BTNFACE);
+    int textLeft = l.caption.left + 2;
+    HICON icon = w->iconSmall ? w->iconSmall : w->icon;
+    if (!IsEmpty(l.icon)) {
+      if (icon) DrawIconEx(dc, l.icon.left, l.icon.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
+      textLeft = l.icon.right + 2;
+    }
+    int textRight = (IsEmpty(l.minimize) ? (IsEmpty(l.close) ? l.caption.right : l.close.left) : l.minimize.left) - 2;
+    HGDIOBJ oldFont = SelectObject(dc, CaptionFont());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, Colour(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+    RECT text{textLeft, l.caption.top, textRight, l.caption.bottom};
+    DrawTextA(dc, w->text.c_str(), static_cast<int>(w->text.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, oldFont);
+    if (!IsEmpty(l.close)) DrawCaptionButton(dc, l.close, HTCLOSE, false);
+    if (!IsEmpty(l.maximize)) DrawCaptionButton(dc, l.maximize, HTMAXBUTTON, (w->style & WS_MAXIMIZE) != 0);
+    if (!IsEmpty(l.minimize)) DrawCaptionButton(dc, l.minimize, HTMINBUTTON, false);
+  }
+  if (w->exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) {
+    int edge = (w->exStyle & WS_EX_CLIENTEDGE) ? GetSystemMetrics(SM_CXEDGE) : 1;
+    RECT around{w->client.left - edge, w->client.top - edge, w->client.right + edge, w->client.bottom + edge};
+    if (w->style & WS_VSCROLL) around.right += GetSystemMetrics(SM_CXVSCROLL);
+    if (w->style & WS_HSCROLL) around.bottom += GetSystemMetrics(SM_CYHSCROLL);
+    DrawEdge(dc, &around, (w->exStyle & WS_EX_CLIENTEDGE) ? EDGE_SUNKEN : BDR_SUNKENOUTER, BF_RECT);
+  }
+  ReleaseDC(h, dc);
+}
+
+LRESULT EraseBackground(Window* w, HDC dc) {
+  HBRUSH brush = w->windowClass->background;
+  if (!brush || !dc) return 0;
+  RECT client{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
+  FillRect(dc, &client, brush);
+  return 1;
+}
+
+LRESULT ControlColour(UINT message, HDC dc) {
+  bool window = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
+  int background = window ? COLOR_WINDOW : (message == WM_CTLCOLORSCROLLBAR ? COLOR_SCROLLBAR : COLOR_BTNFACE);
+  if (dc) {
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(background));
+  }
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+}
+
+void BeginModalLoop() {
+  if (Window* capture = Global().capture) Send(capture, WM_CANCELMODE, 0, 0);
+}
+
+LRESULT NonClientButtonDown(Window* w, WPARAM hitValue, LPARAM screenPoint) {
+  int hit = static_cast<int>(hitValue);
+  HWND h = w->handle;
+  bool button = hit == HTCLOSE || hit == HTMINBUTTON || hit == HTMAXBUTTON;
+  bool moving = hit == HTCAPTION && !(w->style & WS_MAXIMIZE);
+  bool sizing = hit >= HTLEFT && hit <= HTBOTTOMRIGHT && (w->style & WS_THICKFRAME);
+  if (!button && !moving && !sizing) return 0;
+  POINT start{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+  RECT startRect = w->rect;
+  BeginModalLoop();
+  SetCapture(h);
+  if (!button) SendMessageA(h, WM_ENTERSIZEMOVE, 0, 0);
+  MSG msg;
+  bool quit = false;
+  int quitCode = 0;
+  for (;;) {
+    if (GetCapture() != h) break;
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      quit = true;
+      quitCode = static_cast<int>(msg.wParam);
+      break;
+    }
+    if (got < 0) break;
+    bool mouse = msg.hwnd == h && (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP);
+    if (mouse) {
+      POINT p{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+      ClientToScreen(h, &p);
+      int dx = p.x - start.x, dy = p.y - start.y;
+      Window* self = LookupQuiet(h);
+      if (!self) break;
+      if (moving) {
+        SetWindowPos(h, nullptr, startRect.left + dx, startRect.top + dy, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      } else if (sizing) {
+        RECT r = startRect;
+        if (hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT) r.left += dx;
+        if (hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT) r.right += dx;
+        if (hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT) r.top += dy;
+        if (hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT) r.bottom += dy;
+        MINMAXINFO info;
+        GetMinMaxInfo(self, &info);
+        int minX = info.ptMinTrackSize.x, minY = info.ptMinTrackSize.y;
+        if (r.right - r.left < minX) {
+          if (r.left != startRect.left) r.left = r.right - minX; else r.right = r.left + minX;
+        }
+        if (r.bottom - r.top < minY) {
+          if (r.top != startRect.top) r.top = r.bottom - minY; else r.bottom = r.top + minY;
+        }
+        SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      if (msg.message == WM_LBUTTONUP) {
+        if (button && (self = LookupQuiet(h)) && HitTest(self, p) == hit) {
+          ReleaseCapture();
+          WPARAM command = hit == HTCLOSE ? SC_CLOSE
+                           : hit == HTMINBUTTON ? SC_MINIMIZE
+                           : (self->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE;
+          SendMessageA(h, WM_SYSCOMMAND, command, screenPoint);
+        }
+        break;
+      }
+      continue;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+      if (moving || sizing)
+        SetWindowPos(h, nullptr, startRect.left, startRect.top, startRect.right - startRect.left,
+                     startRect.bottom - startRect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  if (GetCapture() == h) ReleaseCapture();
+  if (!button && IsWindow(h)) SendMessageA(h, WM_EXITSIZEMOVE, 0, 0);
+  if (quit) PostQuitMessage(quitCode);
+  return 0;
+}
+
+}  // namespace platform::user

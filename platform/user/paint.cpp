@@ -1,0 +1,264 @@
+// Update regions: invalidation, validation and finding the next window to paint; the
+// draw targets handed to the GDI; composing the screen from the backing surfaces.
+#include <algorithm>
+#include <cstring>
+
+#include "backend/backend.h"
+#include "gdi/objects.h"
+#include "platform/kernel.h"
+#include "user/state.h"
+#include "user/surfaces.h"
+
+namespace platform::user {
+namespace {
+
+RECT ClientBounds(const Window* w) {
+  return RECT{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
+}
+
+RECT ClientRectOnScreen(const Window* w) {
+  POINT o = ClientOriginOnScreen(w);
+  return Offset(ClientBounds(w), o.x, o.y);
+}
+
+bool HasFrame(const Window* w) {
+  return w->client.left != 0 || w->client.top != 0 ||
+         w->client.right != w->rect.right - w->rect.left ||
+         w->client.bottom != w->rect.bottom - w->rect.top;
+}
+
+// The screen is the GDI's screen surface, so that a screen DC and the composition agree.
+Surface& Screen() { return gdi::Screen(); }
+
+}  // namespace
+
+void SetPaintCounted(Window* w) {
+  State& state = Global();
+  bool needs = !w->update.Empty() || w->Has(kInternalPaint) || w->Has(kFrameNeeded);
+  if (needs && !w->Has(kPaintCounted)) {
+    w->flags |= kPaintCounted;
+    state.windowsNeedingPaint++;
+  } else if (!needs && w->Has(kPaintCounted)) {
+    w->flags &= ~kPaintCounted;
+    state.windowsNeedingPaint--;
+  }
+}
+
+void EnsureSurface(Window* w) {
+  int width = std::max<int>(0, w->rect.right - w->rect.left);
+  int height = std::max<int>(0, w->rect.bottom - w->rect.top);
+  if (!w->surface) w->surface = std::make_unique<Surface>();
+  Surface& s = *w->surface;
+  if (s.width == width && s.height == height) return;
+  // Keep what was drawn where it still fits; the rest waits for the next paint.
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0x00C0C0C0u);
+  int copyWidth = std::min(width, s.width), copyHeight = std::min(height, s.height);
+  for (int y = 0; y < copyHeight; ++y)
+    std::memcpy(&pixels[static_cast<std::size_t>(y) * width], &s.pixels[static_cast<std::size_t>(y) * s.width],
+                static_cast<std::size_t>(copyWidth) * sizeof(std::uint32_t));
+  s.width = width;
+  s.height = height;
+  s.pixels.swap(pixels);
+}
+
+void InvalidateWindow(Window* w, const RECT* rect, UINT flags) {
+  // A hidden window collects nothing: it is invalidated whole when it is shown.
+  if (w != Global().desktop && !ReallyVisible(w)) return;
+  RECT area = rect ? Intersection(*rect, ClientBounds(w)) : ClientBounds(w);
+  if (w != Global().desktop) {
+    if (flags & RDW_INVALIDATE) {
+      if (!IsEmpty(area)) {
+        w->update.Add(area);
+        if (flags & RDW_ERASE) w->flags |= kEraseNeeded;
+      }
+      if ((flags & RDW_FRAME) && HasFrame(w)) w->flags |= kFrameNeeded;
+    } else if (flags & RDW_VALIDATE) {
+      w->update.Subtract(area);
+      if (w->update.Empty() || (flags & RDW_NOERASE)) w->flags &= ~kEraseNeeded;
+      if (flags & RDW_NOFRAME) w->flags &= ~kFrameNeeded;
+    }
+    if (flags & RDW_INTERNALPAINT) w->flags |= kInternalPaint;
+    if (flags & RDW_NOINTERNALPAINT) w->flags &= ~kInternalPaint;
+    SetPaintCounted(w);
+  }
+  bool children = (flags & RDW_ALLCHILDREN) ||
+                  (!(flags & RDW_NOCHILDREN) && !(w->style & WS_CLIPCHILDREN));
+  if (!children) return;
+  for (Window* c : w->children) {
+    if (!c->Visible()) continue;
+    // The area in the child's client coordinates.
+    RECT inChild = Offset(area, -(c->rect.left + c->client.left), -(c->rect.top + c->client.top));
+    RECT childWindowArea = Offset(area, -c->rect.left, -c->rect.top);
+    RECT childBounds{0, 0, c->rect.right - c->rect.left, c->rect.bottom - c->rect.top};
+    if (IsEmpty(Intersection(childWindowArea, childBounds))) continue;
+    InvalidateWindow(c, rect ? &inChild : nullptr, flags);
+  }
+}
+
+void InvalidateUncovered(Window* parent, const RECT& rectInParent) {
+  if (!ReallyVisible(parent)) return;
+  // Window rectangles of children are kept in the parent's client coordinates already.
+  InvalidateWindow(parent, &rectInParent, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void DropUpdates(Window* w) {
+  w->update.Clear();
+  w->flags &= ~(kEraseNeeded | kFrameNeeded | kInternalPaint);
+  SetPaintCounted(w);
+  for (Window* c : w->children) DropUpdates(c);
+}
+
+Window* FindWindowToPaint(Window* root) {
+  if (!root->Visible()) return nullptr;
+  if (root != Global().desktop && root->Has(kPaintCounted)) return root;
+  for (Window* c : root->children)
+    if (Window* found = FindWindowToPaint(c)) return found;
+  return nullptr;
+}
+
+bool GetDrawTarget(HWND window, DrawArea area, DWORD dcxFlags, DrawTarget* out) {
+  EnsureStarted();
+  State& state = Global();
+  Window* w = window ? Lookup(window) : state.desktop;
+  if (!w || !out) return false;
+  if (w == state.desktop) {
+    out->surface = &ScreenSurface();
+    out->origin = POINT{0, 0};
+    out->visible.assign(1, RECT{0, 0, state.screenSize.x, state.screenSize.y});
+    return true;
+  }
+  Window* top = TopLevelOf(w);
+  EnsureSurface(top);
+  POINT topOrigin = WindowOriginOnScreen(top);
+  out->surface = top->surface.get();
+  RECT bounds = area == DrawArea::Window ? WindowRectOnScreen(w) : ClientRectOnScreen(w);
+  out->origin = POINT{bounds.left - topOrigin.x, bounds.top - topOrigin.y};
+  out->visible.clear();
+  if (!ReallyVisible(w)) return true;
+  RectSet visible(bounds);
+  for (Window* a = w->parent; a && a != state.desktop; a = a->parent)
+    visible.Intersect(ClientRectOnScreen(a));
+  for (Window* x = w; x != top; x = x->parent) {
+    bool clip = (x->style & WS_CLIPSIBLINGS) || (x == w && (dcxFlags & DCX_CLIPSIBLINGS));
+    if (!clip) continue;
+    for (Window* s : x->parent->children) {
+      if (s == x) break;
+      if (s->Visible()) visible.Subtract(WindowRectOnScreen(s));
+    }
+  }
+  if ((w->style & WS_CLIPCHILDREN) || (dcxFlags & DCX_CLIPCHILDREN)) {
+    for (Window* c : w->children)
+      if (c->Visible()) visible.Subtract(WindowRectOnScreen(c));
+  }
+  visible.Intersect(WindowRectOnScreen(top));
+  visible.OffsetBy(-topOrigin.x, -topOrigin.y);
+  out->visible = visible.Rects();
+  return true;
+}
+
+std::vector<RECT> UpdateRegion(HWND window) {
+  Window* w = LookupQuiet(window);
+  if (!w) return {};
+  return w->update.Rects();
+}
+
+Surface& ScreenSurface() {
+  Surface& screen = Screen();
+  POINT size = Global().screenSize;
+  if (screen.width != size.x || screen.height != size.y) {
+    screen.width = size.x;
+    screen.height = size.y;
+    screen.pixels.assign(static_cast<std::size_t>(size.x) * size.y, 0);
+    Global().screenDirty = true;
+  }
+  return screen;
+}
+
+void ScreenChanged() { Global().screenDirty = true; }
+
+void ComposeScreen() {
+  EnsureStarted();
+  State& state = Global();
+  Surface& screen = ScreenSurface();
+  COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
+  std::uint32_t fill = (static_cast<std::uint32_t>(GetRValue(desktop)) << 16) |
+                       (static_cast<std::uint32_t>(GetGValue(desktop)) << 8) | GetBValue(desktop);
+  std::fill(screen.pixels.begin(), screen.pixels.end(), fill);
+  auto& windows = state.desktop->children;
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    Window* w = *it;
+    if (!w->Visible() || !w->surface) continue;
+    RECT r = Intersection(WindowRectOnScreen(w), RECT{0, 0, screen.width, screen.height});
+    if (IsEmpty(r)) continue;
+    Surface& s = *w->surface;
+    int dx = w->rect.left, dy = w->rect.top;
+    for (int y = r.top; y < r.bottom; ++y) {
+      int sy = y - dy;
+      if (sy < 0 || sy >= s.height) continue;
+      int x0 = std::max<int>(r.left, dx), x1 = std::min<int>(r.right, dx + s.width);
+      if (x1 <= x0) continue;
+      std::memcpy(screen.Row(y) + x0, s.Row(sy) + (x0 - dx),
+                  static_cast<std::size_t>(x1 - x0) * sizeof(std::uint32_t));
+    }
+  }
+  state.screenDirty = false;
+}
+
+}  // namespace platform::user
+
+using namespace platform::user;
+
+BOOL RedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags) {
+  EnsureStarted();
+  State& state = Global();
+  Window* w = window ? Lookup(window) : state.desktop;
+  if (!w) return FALSE;
+  (void)region;  // regions arrive here as their bounds (InvalidateRgn, ValidateRgn)
+  if (window == nullptr) flags |= RDW_ALLCHILDREN;
+  InvalidateWindow(w, rect, flags);
+  state.screenDirty = true;
+  if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) {
+    UpdateWindow(window ? window : nullptr);
+  }
+  return TRUE;
+}
+
+BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase) {
+  return RedrawWindow(window, rect, nullptr, RDW_INVALIDATE | (erase ? RDW_ERASE : 0));
+}
+
+BOOL ValidateRect(HWND window, const RECT* rect) {
+  return RedrawWindow(window, rect, nullptr, RDW_VALIDATE | RDW_NOCHILDREN);
+}
+
+BOOL GetUpdateRect(HWND window, LPRECT rect, BOOL erase) {
+  Window* w = Lookup(window);
+  if (!w) return FALSE;
+  RECT bounds = w->update.Bounds();
+  if (rect) *rect = bounds;
+  (void)erase;  // the background is erased by the next BeginPaint, once
+  return IsEmpty(bounds) ? FALSE : TRUE;
+}
+
+BOOL UpdateWindow(HWND window) {
+  EnsureStarted();
+  State& state = Global();
+  Window* root = window ? Lookup(window) : state.desktop;
+  if (!root) return FALSE;
+  // Paints the window and then its children, each at most once per call.
+  std::vector<HWND> order;
+  struct Walk {
+    static void Collect(Window* w, std::vector<HWND>& out) {
+      if (!w->Visible()) return;
+      out.push_back(w->handle);
+      for (Window* c : w->children) Collect(c, out);
+    }
+  };
+  Walk::Collect(root, order);
+  for (HWND h : order) {
+    Window* w = LookupQuiet(h);
+    if (!w || w == state.desktop || !w->Has(kPaintCounted) || !ReallyVisible(w)) continue;
+    Send(w, WM_PAINT, 0, 0);
+  }
+  return TRUE;
+}

@@ -1,0 +1,138 @@
+// Window device contexts: BeginPaint/EndPaint, GetDC/GetDCEx/GetWindowDC/ReleaseDC, and
+// the region forms of invalidation. The DCs themselves come from the GDI's surface DCs.
+#include <algorithm>
+
+#include "gdi/objects.h"
+#include "platform/kernel.h"
+#include "user/state.h"
+#include "user/surfaces.h"
+
+namespace platform::user {
+namespace {
+
+std::vector<HDC>& IssuedDcs() {
+  static auto* dcs = new std::vector<HDC>();
+  return *dcs;
+}
+
+HDC MakeDc(HWND window, DrawArea area, DWORD flags, const RectSet* within) {
+  DrawTarget target;
+  if (!GetDrawTarget(window, area, flags, &target)) return nullptr;
+  std::vector<RECT> visible = target.visible;
+  if (within) {
+    RectSet clip;
+    for (const RECT& r : within->Rects()) clip.Add(Offset(r, target.origin.x, target.origin.y));
+    RectSet inside;
+    for (const RECT& r : visible) inside.Add(r);
+    inside.Intersect(clip);
+    visible = inside.Rects();
+  }
+  HDC dc = gdi::CreateSurfaceDC(target.surface, target.origin, visible, window);
+  if (dc) IssuedDcs().push_back(dc);
+  return dc;
+}
+
+std::vector<RECT> RegionRects(HRGN region) {
+  if (auto* object = gdi::FindRegion(region)) return object->region.Rects();
+  return {};
+}
+
+}  // namespace
+}  // namespace platform::user
+
+using namespace platform::user;
+
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
+  Window* w = Lookup(window);
+  if (!w || !paint) return nullptr;
+  if (w->Has(kFrameNeeded)) {
+    w->flags &= ~kFrameNeeded;
+    SetPaintCounted(w);
+    Send(w, WM_NCPAINT, 1, 0);
+    if (!(w = LookupQuiet(window))) return nullptr;
+  }
+  RectSet area = w->update;
+  bool erase = w->Has(kEraseNeeded);
+  w->update.Clear();
+  w->flags &= ~(kEraseNeeded | kInternalPaint);
+  SetPaintCounted(w);
+  *paint = PAINTSTRUCT{};
+  paint->rcPaint = area.Bounds();
+  HDC dc = MakeDc(window, DrawArea::Client, 0, &area);
+  paint->hdc = dc;
+  if (dc && erase) {
+    paint->fErase = Send(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
+  }
+  return dc;
+}
+
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
+  (void)window;
+  if (!paint || !paint->hdc) return TRUE;
+  auto& dcs = IssuedDcs();
+  auto it = std::find(dcs.begin(), dcs.end(), paint->hdc);
+  if (it != dcs.end()) {
+    dcs.erase(it);
+    platform::gdi::ReleaseSurfaceDC(paint->hdc);
+  }
+  ScreenChanged();
+  return TRUE;
+}
+
+HDC GetDCEx(HWND window, HRGN clip, DWORD flags) {
+  DrawArea area = (flags & DCX_WINDOW) ? DrawArea::Window : DrawArea::Client;
+  if (clip && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN))) {
+    DrawTarget target;
+    if (!GetDrawTarget(window, area, flags, &target)) return nullptr;
+    // The region is in the DC's own coordinates.
+    RectSet within;
+    if (flags & DCX_INTERSECTRGN) {
+      for (const RECT& r : RegionRects(clip)) within.Add(r);
+    } else {
+      within.Add(RECT{-0x4000, -0x4000, 0x4000, 0x4000});
+      for (const RECT& r : RegionRects(clip)) within.Subtract(r);
+    }
+    return MakeDc(window, area, flags, &within);
+  }
+  return MakeDc(window, area, flags, nullptr);
+}
+
+HDC GetDC(HWND window) { return GetDCEx(window, nullptr, 0); }
+
+HDC GetWindowDC(HWND window) { return GetDCEx(window, nullptr, DCX_WINDOW); }
+
+int ReleaseDC(HWND window, HDC dc) {
+  (void)window;
+  auto& dcs = IssuedDcs();
+  auto it = std::find(dcs.begin(), dcs.end(), dc);
+  if (it == dcs.end()) return 0;
+  dcs.erase(it);
+  platform::gdi::ReleaseSurfaceDC(dc);
+  ScreenChanged();
+  return 1;
+}
+
+BOOL InvalidateRgn(HWND window, HRGN region, BOOL erase) {
+  if (!region) return InvalidateRect(window, nullptr, erase);
+  for (const RECT& r : RegionRects(region))
+    if (!InvalidateRect(window, &r, erase)) return FALSE;
+  return TRUE;
+}
+
+BOOL ValidateRgn(HWND window, HRGN region) {
+  if (!region) return ValidateRect(window, nullptr);
+  for (const RECT& r : RegionRects(region))
+    if (!ValidateRect(window, &r)) return FALSE;
+  return TRUE;
+}
+
+HBRUSH GetSysColorBrush(int index) {
+  static HBRUSH brushes[31] = {};
+  if (index < 0 || index >= 31) return nullptr;
+  if (!brushes[index]) {
+    brushes[index] = CreateSolidBrush(GetSysColor(index));
+    // Shared by everyone: nothing may delete it.
+    if (auto* brush = platform::gdi::FindBrush(brushes[index])) brush->stock = true;
+  }
+  return brushes[index];
+}
