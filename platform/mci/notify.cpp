@@ -1,6 +1,7 @@
 #include "platform/mci/notify.h"
 
 #include "platform/constants.h"
+#include "platform/user.h"
 
 namespace platform::mci {
 namespace {
@@ -31,12 +32,9 @@ void PostNotification(HWND window, WPARAM flag, MCIDEVICEID device) {
     hook(window, flag, device);
     return;
   }
-  // The window manager's queue is not part of this build yet: without a hook the
-  // notification has nowhere to go. Once PostMessageA exists this posts
-  // MM_MCINOTIFY to `window`.
-  (void)window;
-  (void)flag;
-  (void)device;
+  // Without a window there is nobody to tell (a null window would mean the calling
+  // thread's queue, which from the audio side is the wrong one).
+  if (window) PostMessageA(window, MM_MCINOTIFY, flag, static_cast<LPARAM>(device));
 }
 
 std::function<void()> NotifySlot::Arm(HWND window) {

@@ -11,8 +11,8 @@
 
 namespace platform::mci {
 
-// Posts MM_MCINOTIFY (wParam the MCI_NOTIFY_ flag, lParam the device id) to `window`.
-// Safe from any thread.
+// Posts MM_MCINOTIFY (wParam the MCI_NOTIFY_ flag, lParam the device id) to `window`
+// with PostMessageA. Safe from any thread; nothing is posted without a window.
 void PostNotification(HWND window, WPARAM flag, MCIDEVICEID device);
 
 // Replaces the delivery (tests observe notifications without a message queue); an empty

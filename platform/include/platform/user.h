@@ -2,6 +2,7 @@
 // focus, painting, system colours and metrics.
 #pragma once
 #include "platform/constants.h"
+#include "platform/kernel.h"  // ERROR_INVALID_FLAGS
 #include "platform/types.h"
 
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
@@ -55,7 +56,6 @@ inline constexpr int ERROR_INVALID_THREAD_ID = 1444;
 inline constexpr int ERROR_TLW_WITH_WSCHILD = 1406;
 inline constexpr int ERROR_INVALID_HOOK_HANDLE = 1404;
 inline constexpr int ERROR_NO_TIMER_RESOURCES = 1405;
-inline constexpr int ERROR_INVALID_FLAGS = 1004;
 inline constexpr int ERROR_NOT_CHILD_WINDOW = 1442;
 inline constexpr int ERROR_CONTROL_ID_NOT_FOUND = 1421;
 inline constexpr int SW_MAXIMIZE = 3;
