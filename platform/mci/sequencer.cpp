@@ -80,10 +80,9 @@ class SequencerDevice : public StreamDevice {
 
   MCIERROR ExtraStatus(DWORD item, DWORD_PTR& value) override {
     switch (item) {
-      case MCI_SEQ_STATUS_TEMPO: {
-        value = song_->TempoAt(0);
+      case MCI_SEQ_STATUS_TEMPO:
+        value = song_->TempoAt(double(PositionFrames()) * 1e6 / Rate());
         return 0;
-      }
       case MCI_SEQ_STATUS_DIVTYPE:
         if (!song_->smpte)
           value = MCI_SEQ_DIV_PPQN;

@@ -25,6 +25,7 @@ class StreamDevice : public Device {
   std::int64_t LengthFrames() const { return lengthFrames_; }
   DWORD LengthMs() const { return lengthMs_; }
   DWORD TimeFormat() const { return timeFormat_; }
+  std::int64_t PositionFrames() { return Current().position; }
 
   // Time values of the current format. ToFrames false: not a valid value.
   virtual bool FormatSupported(DWORD format) const = 0;

@@ -159,6 +159,7 @@ TEST_F(SequencerPlayback, TimeFormatsAndTempoMapAcrossTracks) {
   ASSERT_EQ(mciSendCommandA(id, MCI_SET, MCI_SET_TIME_FORMAT, reinterpret_cast<DWORD_PTR>(&set)),
             0u);
   EXPECT_EQ(Status(id, MCI_STATUS_POSITION), 1250u);
+  EXPECT_EQ(Status(id, MCI_SEQ_STATUS_TEMPO), 240u);  // beats per minute where it stands
 
   set.dwTimeFormat = MCI_FORMAT_TMSF;
   EXPECT_EQ(mciSendCommandA(id, MCI_SET, MCI_SET_TIME_FORMAT, reinterpret_cast<DWORD_PTR>(&set)),
