@@ -110,7 +110,7 @@ void RenderSongThroughFluidPlayer(benchmark::State& state) {
   for (auto _ : state) {
     fluid_settings_t* settings = new_fluid_settings();
     fluid_settings_setnum(settings, "synth.sample-rate", platform::audio::kPreferredRate);
-    fluid_settings_setnum(settings, "synth.gain", 0.5);
+    fluid_settings_setnum(settings, "synth.gain", platform::audio::kSynthGain);
     fluid_settings_setint(settings, "synth.threadsafe-api", 0);
     fluid_settings_setint(settings, "synth.cpu-cores", 1);
     fluid_synth_t* synth = new_fluid_synth(settings);

@@ -1,6 +1,7 @@
 #include "platform/audio/engine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/audio/outputs.h"
@@ -100,6 +101,7 @@ void Engine::Render(float* out, int frames, int latencyFrames) {
 
   std::fill(out, out + static_cast<std::size_t>(frames) * kChannels, 0.0f);
   for (auto& [id, source] : sources_) source->Render(out, frames, latencyFrames, actions);
+  Limit(out, frames);
 
   {
     std::lock_guard<std::mutex> guard(mailbox_);
@@ -107,6 +109,22 @@ void Engine::Render(float* out, int frames, int latencyFrames) {
     for (auto& [id, source] : sources_) source->Report(reports_[id]);
   }
   for (auto& action : actions) action();
+}
+
+// The mix of several sources, or one dense song, can pass full scale, and the outputs
+// would clip it. A peak limiter with instant attack and a 100 ms release keeps every
+// sample within kCeiling while leaving anything quieter untouched.
+void Engine::Limit(float* out, int frames) {
+  constexpr float kCeiling = 0.98f;
+  constexpr float kRelease = 1.0f / (0.1f * kPreferredRate);
+  for (int i = 0; i < frames; ++i) {
+    float* frame = out + static_cast<std::size_t>(i) * kChannels;
+    limiterGain_ += (1.0f - limiterGain_) * kRelease;
+    float peak = std::max(std::abs(frame[0]), std::abs(frame[1]));
+    if (peak * limiterGain_ > kCeiling) limiterGain_ = kCeiling / peak;
+    frame[0] *= limiterGain_;
+    frame[1] *= limiterGain_;
+  }
 }
 
 }  // namespace platform::audio

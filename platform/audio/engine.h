@@ -96,6 +96,7 @@ class Engine {
  private:
   Engine() = default;
   std::unique_ptr<Output> MakeOutput(std::string& error);
+  void Limit(float* out, int frames);
 
   // The mailbox: everything both sides touch.
   std::mutex mailbox_;
@@ -106,6 +107,7 @@ class Engine {
 
   // Audio side only.
   std::vector<std::pair<int, std::unique_ptr<Source>>> sources_;
+  float limiterGain_ = 1.0f;
 
   // GUI side only.
   std::unique_ptr<Output> output_;

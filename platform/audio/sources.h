@@ -8,6 +8,11 @@
 
 namespace platform::audio {
 
+// FluidSynth's own default gain (0.2) is too quiet beside other programs. At 0.4 most
+// General MIDI songs peak below full scale; the engine's limiter catches the densest
+// (docs/media.md has the measurements).
+inline constexpr double kSynthGain = 0.4;
+
 // The SoundFont the synthesizer loads: TD_SOUNDFONT when set, else the system's
 // default General MIDI font, else TimGM6mb. Empty when none exists.
 std::string FindSoundFont();

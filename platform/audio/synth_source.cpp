@@ -10,9 +10,6 @@
 namespace platform::audio {
 namespace {
 
-// FluidSynth's own default gain (0.2) is too quiet beside other programs; 0.5 keeps
-// dense General MIDI songs below full scale (see docs/media.md for the measurement).
-constexpr double kGain = 0.5;
 constexpr int kMidiChannels = 16;
 
 class SynthSource : public TransportSource {
@@ -32,7 +29,7 @@ class SynthSource : public TransportSource {
     settings_ = new_fluid_settings();
     if (!settings_) return Fail(error, "the synthesizer cannot be set up");
     fluid_settings_setnum(settings_, "synth.sample-rate", rate);
-    fluid_settings_setnum(settings_, "synth.gain", kGain);
+    fluid_settings_setnum(settings_, "synth.gain", kSynthGain);
     fluid_settings_setint(settings_, "synth.threadsafe-api", 0);  // only the audio side calls it
     fluid_settings_setint(settings_, "synth.cpu-cores", 1);
     synth_ = new_fluid_synth(settings_);

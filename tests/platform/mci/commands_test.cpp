@@ -275,6 +275,29 @@ TEST_F(MciCommands, WavSinkRecordsAudibleUnclippedSound) {
   EXPECT_LT(peak, 32767);  // and not clipped
 }
 
+TEST_F(MciCommands, SourcesAreMixedAndTheMixNeverPassesFullScale) {
+  std::string out = folder.Path("mix.wav");
+  platform::audio::Engine::Get().SetOutputSetting("wav:" + out);
+  std::string tone = folder.Write("tone.wav", Wave(44100, 2, 300));  // a quarter of full scale
+  std::vector<MCIDEVICEID> ids(6);
+  for (MCIDEVICEID& id : ids) {
+    ASSERT_EQ(Open(tone, id), 0u);
+    ASSERT_EQ(Play(id, kWindow), 0u);
+  }
+  AdvanceVirtualClock(100);
+  for (MCIDEVICEID id : ids) Simple(id, MCI_CLOSE);
+
+  std::ifstream in(out, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(bytes.size(), 44u + 4410u * 4);
+  int peak = 0;
+  for (std::size_t i = 44; i + 1 < bytes.size(); i += 2)
+    peak = std::max(peak, std::abs(int(static_cast<std::int16_t>(
+                              std::uint8_t(bytes[i]) | (std::uint8_t(bytes[i + 1]) << 8)))));
+  EXPECT_GT(peak, 30000);  // six quarters summed: the limiter holds them near the ceiling
+  EXPECT_LT(peak, 32767);
+}
+
 TEST_F(MciCommands, RegisteredFakeDriverReceivesCommands) {
   platform::mci::RegisterDriver(std::make_shared<FakeCdDriver>());
   MCI_OPEN_PARMSA open{};
