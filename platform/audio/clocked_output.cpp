@@ -83,7 +83,12 @@ class ClockedOutput : public Output {
     buffer_.resize(static_cast<std::size_t>(kChunkFrames) * kChannels);
     while (frames > 0) {
       int n = static_cast<int>(std::min<std::uint64_t>(frames, kChunkFrames));
-      engine_.Render(buffer_.data(), n, 0);
+      // Nothing may unwind into the pacing thread or the clock: a failed render is silence.
+      try {
+        engine_.Render(buffer_.data(), n, 0);
+      } catch (...) {
+        std::fill(buffer_.begin(), buffer_.end(), 0.0f);
+      }
       if (file_) sf_writef_float(file_, buffer_.data(), n);
       frames -= static_cast<std::uint64_t>(n);
     }

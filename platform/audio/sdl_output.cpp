@@ -1,5 +1,7 @@
 #include <SDL.h>
 
+#include <cstring>
+
 #include "platform/audio/outputs.h"
 
 namespace platform::audio {
@@ -49,7 +51,12 @@ class SdlOutput : public Output {
   static void Callback(void* userdata, Uint8* stream, int bytes) {
     auto* self = static_cast<SdlOutput*>(userdata);
     int frames = bytes / static_cast<int>(sizeof(float) * kChannels);
-    self->engine_.Render(reinterpret_cast<float*>(stream), frames, self->latency_);
+    // Nothing may unwind into SDL's thread: a failed render plays silence.
+    try {
+      self->engine_.Render(reinterpret_cast<float*>(stream), frames, self->latency_);
+    } catch (...) {
+      std::memset(stream, 0, static_cast<std::size_t>(bytes));
+    }
   }
 
   Engine& engine_;
