@@ -268,7 +268,7 @@ ReadStatus ReadSmf(const std::uint8_t* data, std::size_t size, Song& song) {
   std::vector<TrackResult> tracks;
   std::vector<TempoChange> tempos;
   std::vector<Event> events;
-  events.reserve(size / 4);  // a channel message and its delta take three bytes or more
+  events.reserve(size / 3);  // a note and its delta take three bytes or more
   std::uint64_t patternStart = 0;
   while (static_cast<int>(tracks.size()) < declaredTracks) {
     const std::uint8_t* chunk = in.Take(8);
