@@ -3,6 +3,7 @@
 #pragma once
 #include "platform/constants.h"
 #include "platform/gdi.h"
+#include "platform/kernel.h"  // ERROR_INVALID_FLAGS
 #include "platform/types.h"
 
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);

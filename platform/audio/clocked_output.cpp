@@ -1,0 +1,114 @@
+#include <sndfile.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/audio/outputs.h"
+#include "platform/clock.h"
+
+namespace platform::audio {
+namespace {
+
+constexpr int kChunkFrames = 1024;
+
+// Renders the frames between two clock readings. Frame n is due at n * 1000 / rate ms,
+// so a span [from, to) of milliseconds is the frames from Due(from) to Due(to): spans
+// that follow one another add up to exactly the frames of the whole time.
+class ClockedOutput : public Output {
+ public:
+  ClockedOutput(Engine& engine, std::string path) : engine_(engine), path_(std::move(path)) {}
+  ~ClockedOutput() override { Close(); }
+
+  bool Open(std::string& error) override {
+    if (!path_.empty()) {
+      SF_INFO info{};
+      info.samplerate = kPreferredRate;
+      info.channels = kChannels;
+      info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+      file_ = sf_open(path_.c_str(), SFM_WRITE, &info);
+      if (!file_) {
+        error = sf_strerror(nullptr);
+        return false;
+      }
+      // Floats beyond full scale clip instead of wrapping around.
+      sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    }
+    lastMs_ = ClockMilliseconds();
+    listener_ =
+        AddClockListener([this](std::uint64_t from, std::uint64_t to) { OnVirtual(from, to); });
+    running_ = true;
+    pacer_ = std::thread([this] { Pace(); });
+    return true;
+  }
+
+  void Close() override {
+    if (!running_) return;
+    running_ = false;
+    pacer_.join();
+    RemoveClockListener(listener_);
+    if (file_) sf_close(file_);
+    file_ = nullptr;
+  }
+
+  int SampleRate() const override { return kPreferredRate; }
+  int LatencyFrames() const override { return 0; }
+
+ private:
+  static std::uint64_t Due(std::uint64_t ms) { return ms * kPreferredRate / 1000; }
+
+  void OnVirtual(std::uint64_t from, std::uint64_t to) {
+    std::lock_guard<std::mutex> guard(renderLock_);
+    RenderFrames(Due(to) - Due(from));
+    lastMs_ = to;
+  }
+
+  // Real time: wakes every few milliseconds and renders what the clock says is due.
+  void Pace() {
+    while (running_) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (ClockIsVirtual()) continue;
+      std::lock_guard<std::mutex> guard(renderLock_);
+      std::uint64_t now = ClockMilliseconds();
+      if (now <= lastMs_) continue;
+      RenderFrames(Due(now) - Due(lastMs_));
+      lastMs_ = now;
+    }
+  }
+
+  void RenderFrames(std::uint64_t frames) {
+    buffer_.resize(static_cast<std::size_t>(kChunkFrames) * kChannels);
+    while (frames > 0) {
+      int n = static_cast<int>(std::min<std::uint64_t>(frames, kChunkFrames));
+      // Nothing may unwind into the pacing thread or the clock: a failed render is silence.
+      try {
+        engine_.Render(buffer_.data(), n, 0);
+      } catch (...) {
+        std::fill(buffer_.begin(), buffer_.end(), 0.0f);
+      }
+      if (file_) sf_writef_float(file_, buffer_.data(), n);
+      frames -= static_cast<std::uint64_t>(n);
+    }
+  }
+
+  Engine& engine_;
+  std::string path_;
+  SNDFILE* file_ = nullptr;
+  std::mutex renderLock_;
+  std::vector<float> buffer_;
+  std::uint64_t lastMs_ = 0;
+  int listener_ = 0;
+  std::atomic<bool> running_{false};
+  std::thread pacer_;
+};
+
+}  // namespace
+
+std::unique_ptr<Output> MakeClockedOutput(Engine& engine, std::string wavPath) {
+  return std::make_unique<ClockedOutput>(engine, std::move(wavPath));
+}
+
+}  // namespace platform::audio
