@@ -333,7 +333,7 @@ void MergeSideBySide(Merge first, Merge second, std::size_t firstCount, std::siz
   for (std::size_t n = both; n < secondCount; ++n) second.Step();
 }
 
-// Merges the tracks into the song's event list, each event written once and timed from
+// Merges the tracks straight into the song's event list, each event timed from
 // the tempo map. The events before a middle tick and those from it on are merged side by
 // side: the halves are independent, and any middle tick is correct, a well chosen one only
 // faster.
