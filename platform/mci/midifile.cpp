@@ -84,6 +84,7 @@ struct TrackResult {
   std::uint64_t startTick = 0;  // format 2 patterns follow one another
   std::uint32_t firstSysex = 0;  // the track's SysEx bodies are numbered consecutively
   std::uint64_t endTick = 0;    // End of Track, or the last event when there is none
+  std::size_t events = 0;       // records that are events, not gaps
 };
 
 int DataBytes(std::uint8_t status) {
@@ -103,6 +104,7 @@ class TrackWriter {
   TrackWriter(Packed* out, std::uint64_t startTick)
       : out_(out), run_(out), begin_(out), last_(startTick) {}
   Packed* End() const { return out_; }
+  std::size_t Gaps() const { return gaps_; }
 
   void Append(std::uint64_t tick, std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
               std::uint8_t order) {
@@ -138,6 +140,7 @@ class TrackWriter {
     while (gap > UINT32_MAX) {
       *out_++ = {static_cast<std::uint32_t>(kStep), 0, 0, 0, 0};
       gap -= kStep;
+      ++gaps_;
     }
     return gap;
   }
@@ -146,6 +149,7 @@ class TrackWriter {
   Packed* run_;          // first record of the latest tick
   Packed* const begin_;  // the track's first record
   std::uint64_t last_;   // tick of the latest record
+  std::size_t gaps_ = 0;
 };
 
 // Reads one MTrk body; its ticks count from result.startTick.
@@ -361,9 +365,8 @@ void MergeTracks(const Packed* records, const std::vector<TrackResult>& tracks, 
       ++rest.next;
     }
     c.end = rest.next;
-    for (const Packed* p = rest.next; p != rest.end; ++p) total += p->status != 0;
     earlyCount += real;
-    total += real;
+    total += r.events;
     early.push_back(c);
     late.push_back(rest);
   }
@@ -462,6 +465,7 @@ ReadStatus ReadSmf(const std::uint8_t* data, std::size_t size, Song& song) {
       return s;
     recordEnd = out.End();
     result.end = static_cast<std::size_t>(recordEnd - records.get());
+    result.events = result.end - result.begin - out.Gaps();
     if (song.format == 2) patternStart = result.endTick;
     tracks.push_back(std::move(result));
   }
