@@ -117,7 +117,7 @@ class TrackWriter {
     if (gap != 0 || slot == begin_) {
       run_ = slot;  // a tick's run starts with the record that carries its delta
     } else {
-      // Records of a higher class move down one place; the deltas stay where they are.
+      // Records of a higher class move one place later; the deltas stay where they are.
       for (; slot > run_ && slot[-1].order > order; --slot) {
         slot->status = slot[-1].status;
         slot->data1 = slot[-1].data1;
