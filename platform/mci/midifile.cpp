@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace platform::midi {
 namespace {
@@ -65,11 +66,25 @@ struct TempoChange {
   std::uint32_t microsPerQuarter;
 };
 
-// Where a track's events lie in the shared event buffer, and where it ends.
+// A track's events while reading: eight bytes each, so that the parsed tracks of a large
+// file stay small; tick and SysEx index are rebuilt while the tracks are merged.
+struct Packed {
+  std::uint32_t delta;  // ticks since the previous record of the track
+  std::uint8_t status;  // 0: a gap too long for `delta`, nothing to play
+  std::uint8_t data1;
+  std::uint8_t data2;
+  std::uint8_t order;
+};
+static_assert(sizeof(Packed) == 8);
+
+// Where a track's records lie in the shared buffer, and where the track ends.
 struct TrackResult {
   std::size_t begin = 0;
   std::size_t end = 0;
-  std::uint64_t endTick = 0;  // End of Track, or the last event when there is none
+  std::uint64_t startTick = 0;  // format 2 patterns follow one another
+  std::uint32_t firstSysex = 0;  // the track's SysEx bodies are numbered consecutively
+  std::uint64_t endTick = 0;    // End of Track, or the last event when there is none
+  std::size_t events = 0;       // records that are events, not gaps
 };
 
 int DataBytes(std::uint8_t status) {
@@ -82,18 +97,73 @@ int DataBytes(std::uint8_t status) {
   }
 }
 
-// Reads one MTrk body. Ticks start at `startTick` (format 2 patterns follow one another).
+// Writes a track's records into the shared buffer, those at one tick kept in Event::order
+// as they come (a stable insertion sort: such runs are a few records long).
+class TrackWriter {
+ public:
+  TrackWriter(Packed* out, std::uint64_t startTick)
+      : out_(out), run_(out), begin_(out), last_(startTick) {}
+  Packed* End() const { return out_; }
+  std::size_t Gaps() const { return gaps_; }
+
+  void Append(std::uint64_t tick, std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
+              std::uint8_t order) {
+    std::uint64_t gap = tick - last_;
+    last_ = tick;
+    if (gap > UINT32_MAX) [[unlikely]]
+      gap = Bridge(gap);
+    Packed* slot = out_++;
+    slot->delta = static_cast<std::uint32_t>(gap);
+    if (gap != 0 || slot == begin_) {
+      run_ = slot;  // a tick's run starts with the record that carries its delta
+    } else {
+      // Records of a higher class move one place later; the deltas stay where they are.
+      for (; slot > run_ && slot[-1].order > order; --slot) {
+        slot->status = slot[-1].status;
+        slot->data1 = slot[-1].data1;
+        slot->data2 = slot[-1].data2;
+        slot->order = slot[-1].order;
+      }
+    }
+    slot->status = status;
+    slot->data1 = data1;
+    slot->data2 = data2;
+    slot->order = order;
+  }
+
+ private:
+  // Gaps beyond 32 bits (only long runs of meta events reach them) are bridged by gap
+  // records; the bridge stops short so that the real record still has a delta of its own
+  // and begins its own run.
+  [[gnu::noinline]] std::uint64_t Bridge(std::uint64_t gap) {
+    constexpr std::uint64_t kStep = std::uint64_t(1) << 31;
+    while (gap > UINT32_MAX) {
+      *out_++ = {static_cast<std::uint32_t>(kStep), 0, 0, 0, 0};
+      gap -= kStep;
+      ++gaps_;
+    }
+    return gap;
+  }
+
+  Packed* out_;
+  Packed* run_;          // first record of the latest tick
+  Packed* const begin_;  // the track's first record
+  std::uint64_t last_;   // tick of the latest record
+  std::size_t gaps_ = 0;
+};
+
+// Reads one MTrk body; its ticks count from result.startTick.
 ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t track,
-                     std::uint64_t startTick, Song& song, std::vector<TempoChange>& tempos,
-                     std::vector<Event>& events, TrackResult& result) {
+                     Song& song, std::vector<TempoChange>& tempos, TrackWriter& out,
+                     TrackResult& result) {
   Cursor in(data, size);
-  std::uint64_t tick = startTick;
+  std::uint64_t tick = result.startTick;
   std::uint8_t running = 0;
   std::uint32_t sequence = 0;
   // Tick of the latest note-on per channel and key, to keep zero-length notes whole.
   std::uint64_t noteOnTick[16][128];
   std::memset(noteOnTick, 0xFF, sizeof noteOnTick);
-  result.endTick = startTick;
+  result.endTick = tick;
   while (!in.AtEnd()) {
     std::uint32_t delta;
     if (ReadStatus s = in.Quantity(delta); s != ReadStatus::kOk) return s;
@@ -108,22 +178,20 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
     }
     if (status < 0xF0) {
       running = status;
-      Event e;
-      e.tick = tick;
-      e.status = status;
-      if (!in.Byte(e.data1)) return ReadStatus::kTruncated;
-      if (DataBytes(status) == 2 && !in.Byte(e.data2)) return ReadStatus::kTruncated;
-      if ((e.data1 | e.data2) & 0x80) return ReadStatus::kMalformed;
+      std::uint8_t data1 = 0, data2 = 0, order = 1;
+      if (!in.Byte(data1)) return ReadStatus::kTruncated;
+      if (DataBytes(status) == 2 && !in.Byte(data2)) return ReadStatus::kTruncated;
+      if ((data1 | data2) & 0x80) return ReadStatus::kMalformed;
       std::uint8_t kind = status & 0xF0;
       std::uint8_t channel = status & 0x0F;
-      bool noteOn = kind == 0x90 && e.data2 > 0;
-      bool noteOff = kind == 0x80 || (kind == 0x90 && e.data2 == 0);
+      bool noteOn = kind == 0x90 && data2 > 0;
+      bool noteOff = kind == 0x80 || (kind == 0x90 && data2 == 0);
       if (noteOn) {
-        noteOnTick[channel][e.data1] = tick;
-        e.order = 2;
+        noteOnTick[channel][data1] = tick;
+        order = 2;
       }
-      if (noteOff) e.order = noteOnTick[channel][e.data1] == tick ? 3 : 0;
-      events.push_back(e);
+      if (noteOff) order = noteOnTick[channel][data1] == tick ? 3 : 0;
+      out.Append(tick, status, data1, data2, order);
       result.endTick = tick;
       ++sequence;
       continue;
@@ -139,13 +207,9 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
       if (status == 0xF0) {
         std::uint32_t bodyLength = length;
         if (bodyLength > 0 && body[bodyLength - 1] == 0xF7) --bodyLength;
-        Event e;
-        e.tick = tick;
-        e.status = 0xF0;
-        e.sysex = static_cast<std::uint32_t>(song.sysexSpans.size());
         song.sysexSpans.emplace_back(static_cast<std::uint32_t>(song.sysexData.size()), bodyLength);
         song.sysexData.insert(song.sysexData.end(), body, body + bodyLength);
-        events.push_back(e);
+        out.Append(tick, 0xF0, 0, 0, 1);
         ++sequence;
       }
       result.endTick = tick;
@@ -173,44 +237,150 @@ ReadStatus ReadTrack(const std::uint8_t* data, std::size_t size, std::uint16_t t
   return ReadStatus::kOk;  // a track without End of Track ends at its last event
 }
 
-// Within one track events come in tick order; events at one tick go in Event::order.
-void OrderSameTick(std::vector<Event>::iterator begin, std::vector<Event>::iterator last) {
-  while (begin != last) {
-    auto end = std::find_if(begin + 1, last, [&](const Event& e) { return e.tick != begin->tick; });
-    // Runs are a few events long: a stable insertion sort, without allocation.
-    for (auto i = begin + 1; i < end; ++i)
-      for (auto j = i; j > begin && (j - 1)->order > j->order; --j) std::iter_swap(j - 1, j);
-    begin = end;
+// One track's place in a merge: its next record, the tick before it and the SysEx index
+// it will have.
+struct MergeCursor {
+  const Packed* next = nullptr;
+  const Packed* end = nullptr;
+  std::uint64_t tick = 0;
+  std::uint32_t sysex = 0;
+};
+
+// The merge key of a track's next record: tick, then Event::order, then the track, so that
+// tracks at one tick and class stay in file order. One integer, so that comparing and
+// choosing compile to flag arithmetic and conditional moves: which track comes next is
+// close to random, and a mispredicted branch per level would cost most of the merge.
+// 64 bits hold ticks below 2^46, which is every song of sensible tempo; 128 bits the rest.
+__extension__ typedef unsigned __int128 WideKey;
+constexpr int kKeyTickShift = 18;  // below the tick: two bits of order, sixteen of track
+constexpr std::uint64_t kNarrowTickLimit = std::uint64_t(1) << (64 - kKeyTickShift);
+
+// Moves a cursor onto its next real record, past gap records, and gives that record's key;
+// all ones once the track is exhausted, which sorts after every real record.
+template <typename Key>
+Key Advance(MergeCursor& c, std::uint32_t track) {
+  while (c.next != c.end) {
+    c.tick += c.next->delta;
+    if (c.next->status != 0)
+      return (Key(c.tick) << kKeyTickShift) | (std::uint32_t(c.next->order) << 16) | track;
+    ++c.next;
   }
+  return ~Key(0);
 }
 
-// Merges the tracks by (tick, order, track). Each track is in that order already; the
-// runs are merged pairwise, neighbours first, between two buffers. std::merge is stable,
-// so at equal (tick, order) the lower track stays first.
-std::vector<Event> MergeTracks(std::vector<Event> from, const std::vector<TrackResult>& tracks) {
-  if (tracks.size() <= 1) return from;
-  std::size_t total = from.size();
-  std::vector<std::size_t> bounds = {0};
-  for (const TrackResult& t : tracks) bounds.push_back(t.end);
-  auto earlier = [](const Event& a, const Event& b) {
-    return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
-  };
-  std::vector<Event> to(total);
-  while (bounds.size() > 2) {
-    std::vector<std::size_t> merged = {0};
-    for (std::size_t i = 0; i + 1 < bounds.size(); i += 2) {
-      auto first = from.begin() + static_cast<std::ptrdiff_t>(bounds[i]);
-      auto middle = from.begin() + static_cast<std::ptrdiff_t>(bounds[i + 1]);
-      std::size_t last = i + 2 < bounds.size() ? bounds[i + 2] : bounds[i + 1];
-      std::merge(first, middle, middle, from.begin() + static_cast<std::ptrdiff_t>(last),
-                 to.begin() + static_cast<std::ptrdiff_t>(bounds[i]), earlier);
-      merged.push_back(last);
-    }
-    if (merged.back() != total) merged.push_back(total);
-    from.swap(to);
-    bounds = std::move(merged);
+// Merges tracks by (tick, order, track) through a tournament tree: the winner of each
+// subtree is kept, so a pop replays only the path from the popped track's leaf.
+template <typename Key>
+class TrackMerge {
+ public:
+  TrackMerge(std::vector<MergeCursor> cursors, const std::vector<TempoSegment>& tempo,
+             Event* out)
+      : cursors_(std::move(cursors)), tempo_(tempo), out_(out) {
+    std::size_t count = cursors_.size();
+    while (leaves_ < count) leaves_ *= 2;
+    cursors_.resize(leaves_);
+    node_.assign(2 * leaves_, ~Key(0));
+    for (std::size_t t = 0; t < count; ++t)
+      node_[leaves_ + t] = Advance<Key>(cursors_[t], static_cast<std::uint32_t>(t));
+    for (std::size_t i = leaves_ - 1; i >= 1; --i)
+      node_[i] = std::min(node_[2 * i], node_[2 * i + 1]);
+    top_ = node_[1];
   }
-  return from;
+
+  // Writes the next event. Every step waits on the one before, so callers run two
+  // independent merges side by side to keep the processor busy.
+  void Step() {
+    auto t = static_cast<std::uint32_t>(top_) & 0xFFFF;
+    MergeCursor& c = cursors_[t];
+    const Packed& p = *c.next;
+    // Events and tempo segments are both in tick order: one walk through the tempo map.
+    while (segment_ + 1 < tempo_.size() && tempo_[segment_ + 1].tick <= c.tick) ++segment_;
+    const TempoSegment& s = tempo_[segment_];
+    Event& e = *out_++;
+    e.tick = c.tick;
+    e.micros = s.micros + double(std::int64_t(c.tick - s.tick)) * s.microsPerTick;
+    e.status = p.status;
+    e.data1 = p.data1;
+    e.data2 = p.data2;
+    e.order = p.order;
+    if (p.status == 0xF0) e.sysex = c.sysex++;
+    ++c.next;
+    Key key = Advance<Key>(c, t);
+    std::size_t i = leaves_ + t;
+    node_[i] = key;
+    for (; i > 1; i >>= 1) {
+      Key sibling = node_[i ^ 1];
+      key = sibling < key ? sibling : key;
+      node_[i >> 1] = key;
+    }
+    top_ = key;  // kept out of memory: the next step starts from it
+  }
+
+ private:
+  std::vector<MergeCursor> cursors_;
+  const std::vector<TempoSegment>& tempo_;
+  std::size_t segment_ = 0;
+  Event* out_;
+  std::size_t leaves_ = 1;
+  std::vector<Key> node_;
+  Key top_ = 0;
+};
+
+template <typename Merge>
+void MergeSideBySide(Merge first, Merge second, std::size_t firstCount, std::size_t secondCount) {
+  std::size_t both = std::min(firstCount, secondCount);
+  for (std::size_t n = 0; n < both; ++n) {
+    first.Step();
+    second.Step();
+  }
+  for (std::size_t n = both; n < firstCount; ++n) first.Step();
+  for (std::size_t n = both; n < secondCount; ++n) second.Step();
+}
+
+// Merges the tracks straight into the song's event list, each event timed from
+// the tempo map. The events before a middle tick and those from it on are merged side by
+// side: the halves are independent, and any middle tick is correct, a well chosen one only
+// faster.
+void MergeTracks(const Packed* records, const std::vector<TrackResult>& tracks, Song& song) {
+  std::uint64_t middle = 0;
+  const TrackResult* largest = nullptr;
+  for (const TrackResult& r : tracks)
+    if (!largest || r.end - r.begin > largest->end - largest->begin) largest = &r;
+  if (largest) {
+    middle = largest->startTick;
+    const Packed* half = records + largest->begin + (largest->end - largest->begin) / 2;
+    for (const Packed* p = records + largest->begin; p <= half && p != records + largest->end; ++p)
+      middle += p->delta;
+  }
+  std::vector<MergeCursor> early, late;
+  std::size_t earlyCount = 0, total = 0;
+  for (const TrackResult& r : tracks) {
+    MergeCursor c{records + r.begin, records + r.end, r.startTick, r.firstSysex};
+    MergeCursor rest = c;
+    std::size_t real = 0;
+    while (rest.next != rest.end && rest.tick + rest.next->delta < middle) {
+      rest.tick += rest.next->delta;
+      if (rest.next->status != 0) ++real;
+      if (rest.next->status == 0xF0) ++rest.sysex;
+      ++rest.next;
+    }
+    c.end = rest.next;
+    earlyCount += real;
+    total += r.events;
+    early.push_back(c);
+    late.push_back(rest);
+  }
+  song.events.clear();
+  song.events.resize(total);
+  Event* out = song.events.data();
+  if (song.lengthTicks < kNarrowTickLimit)
+    MergeSideBySide(TrackMerge<std::uint64_t>(std::move(early), song.tempo, out),
+                    TrackMerge<std::uint64_t>(std::move(late), song.tempo, out + earlyCount),
+                    earlyCount, total - earlyCount);
+  else
+    MergeSideBySide(TrackMerge<WideKey>(std::move(early), song.tempo, out),
+                    TrackMerge<WideKey>(std::move(late), song.tempo, out + earlyCount),
+                    earlyCount, total - earlyCount);
 }
 
 void BuildTempoMap(Song& song, std::vector<TempoChange>& tempos) {
@@ -267,8 +437,10 @@ ReadStatus ReadSmf(const std::uint8_t* data, std::size_t size, Song& song) {
 
   std::vector<TrackResult> tracks;
   std::vector<TempoChange> tempos;
-  std::vector<Event> events;
-  events.reserve(size / 3);  // a note and its delta take three bytes or more
+  // A record takes two bytes of the file or more (a delta and a running-status data byte;
+  // a gap record dozens), so this is never overrun; pages left unused are never touched.
+  auto records = std::make_unique_for_overwrite<Packed[]>(size / 2 + 1);
+  Packed* recordEnd = records.get();
   std::uint64_t patternStart = 0;
   while (static_cast<int>(tracks.size()) < declaredTracks) {
     const std::uint8_t* chunk = in.Take(8);
@@ -283,29 +455,24 @@ ReadStatus ReadSmf(const std::uint8_t* data, std::size_t size, Song& song) {
       continue;
     }
     TrackResult result;
-    result.begin = events.size();
+    result.begin = static_cast<std::size_t>(recordEnd - records.get());
+    result.startTick = song.format == 2 ? patternStart : 0;
+    result.firstSysex = static_cast<std::uint32_t>(song.sysexSpans.size());
     auto track = static_cast<std::uint16_t>(tracks.size());
-    std::uint64_t start = song.format == 2 ? patternStart : 0;
-    if (ReadStatus s = ReadTrack(body, length, track, start, song, tempos, events, result);
+    TrackWriter out(recordEnd, result.startTick);
+    if (ReadStatus s = ReadTrack(body, length, track, song, tempos, out, result);
         s != ReadStatus::kOk)
       return s;
-    result.end = events.size();
-    OrderSameTick(events.begin() + static_cast<std::ptrdiff_t>(result.begin), events.end());
+    recordEnd = out.End();
+    result.end = static_cast<std::size_t>(recordEnd - records.get());
+    result.events = result.end - result.begin - out.Gaps();
     if (song.format == 2) patternStart = result.endTick;
     tracks.push_back(std::move(result));
   }
   song.trackCount = declaredTracks;
   for (auto& t : tracks) song.lengthTicks = std::max(song.lengthTicks, t.endTick);
-  song.events = MergeTracks(std::move(events), tracks);
   BuildTempoMap(song, tempos);
-
-  // Times follow the tempo map; one walk, since events and segments are both in tick order.
-  std::size_t segment = 0;
-  for (Event& e : song.events) {
-    while (segment + 1 < song.tempo.size() && song.tempo[segment + 1].tick <= e.tick) ++segment;
-    const TempoSegment& s = song.tempo[segment];
-    e.micros = s.micros + double(e.tick - s.tick) * s.microsPerTick;
-  }
+  MergeTracks(records.get(), tracks, song);
   song.lengthMicros = song.TickToMicros(song.lengthTicks);
   if (!(song.lengthMicros <= kMaxSongMicros)) return ReadStatus::kTooLong;
   return ReadStatus::kOk;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "tests/platform/mci/midi_builder.h"
 
 using platform::midi::ReadSong;
@@ -15,6 +18,12 @@ namespace {
 
 ReadStatus Read(const Bytes& bytes, Song& song) {
   return ReadSong(bytes.data(), bytes.size(), song);
+}
+
+// `count` empty text events, each the longest delta apart: a long silence without events.
+Track& Silence(Track& t, int count) {
+  for (int i = 0; i < count; ++i) t.Delta(0x0FFFFFFF).Raw({0xFF, 0x01, 0x00});
+  return t;
 }
 
 }  // namespace
@@ -132,6 +141,98 @@ TEST(MidiFileEvents, SameTickOrderIsOffsThenSettingsThenOns) {
   ASSERT_EQ(Read(Smf(0, 96, {zero}), song), ReadStatus::kOk);
   EXPECT_EQ(song.events[0].status, 0x90);
   EXPECT_EQ(song.events[1].status, 0x80);
+}
+
+TEST(MidiFileEvents, ManyTracksInterleaveByTickThenClassThenTrack) {
+  // Random tracks whose events pile up on shared ticks. Note-offs never follow a note-on of
+  // their key, so each event's class is plain: off 0, controller 1, on 2. The song must be
+  // the tracks' events, in file order, sorted stably by tick and class.
+  struct Expected {
+    std::uint64_t tick;
+    int order;
+    std::uint8_t status, data1, data2;
+  };
+  std::vector<Expected> expected;
+  std::vector<Track> tracks(19);  // not a power of two, one of them empty
+  std::mt19937 random(7);
+  for (int t = 1; t < 19; ++t) {
+    std::uint64_t tick = 0;
+    int channel = t % 16;
+    for (int i = 0, count = int(random() % 400); i < count; ++i) {
+      std::uint32_t delta = random() % 3;
+      tick += delta;
+      int kind = int(random() % 3);
+      auto a = std::uint8_t(random() % 64), b = std::uint8_t(1 + random() % 127);
+      if (kind == 0) {
+        tracks[t].NoteOff(delta, channel, a);
+        expected.push_back({tick, 0, std::uint8_t(0x80 | channel), a, 0});
+      } else if (kind == 1) {
+        tracks[t].Controller(delta, channel, a, b);
+        expected.push_back({tick, 1, std::uint8_t(0xB0 | channel), a, b});
+      } else {
+        tracks[t].NoteOn(delta, channel, 64 + a, b);
+        expected.push_back({tick, 2, std::uint8_t(0x90 | channel), std::uint8_t(64 + a), b});
+      }
+    }
+  }
+  for (Track& t : tracks) t.End(0);
+  std::stable_sort(expected.begin(), expected.end(), [](const Expected& x, const Expected& y) {
+    return x.tick != y.tick ? x.tick < y.tick : x.order < y.order;
+  });
+  Song song;
+  ASSERT_EQ(Read(Smf(1, 96, tracks), song), ReadStatus::kOk);
+  ASSERT_EQ(song.events.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const auto& e = song.events[i];
+    ASSERT_EQ(e.tick, expected[i].tick) << "event " << i;
+    ASSERT_EQ(e.status, expected[i].status) << "event " << i;
+    ASSERT_EQ(e.data1, expected[i].data1) << "event " << i;
+    ASSERT_EQ(e.data2, expected[i].data2) << "event " << i;
+    if (i > 0) {
+      ASSERT_LE(song.events[i - 1].micros, e.micros) << "event " << i;
+    }
+  }
+}
+
+TEST(MidiFileEvents, TicksStayExactAcrossVeryLongSilences) {
+  // Seventeen longest deltas of silence pass 2^32 ticks; both tracks meet again there.
+  constexpr std::uint64_t kFar = 17ull * 0x0FFFFFFF;
+  Track first;
+  first.NoteOn(0, 0, 60);
+  Silence(first, 17).NoteOff(0, 0, 60).NoteOn(0, 0, 62).End(0);
+  Track second;
+  Silence(second, 17).Controller(0, 1, 7, 100).NoteOff(0, 1, 40).End(0);
+  Song song;
+  ASSERT_EQ(Read(Smf(1, 0x7FFF, {first, second}), song), ReadStatus::kOk);
+  ASSERT_EQ(song.events.size(), 5u);
+  EXPECT_EQ(song.events[0].tick, 0u);
+  for (int i = 1; i < 5; ++i) EXPECT_EQ(song.events[i].tick, kFar) << i;
+  EXPECT_EQ(song.events[1].status, 0x80);  // offs first, track order among them
+  EXPECT_EQ(song.events[2].status, 0x81);
+  EXPECT_EQ(song.events[3].status, 0xB1);
+  EXPECT_EQ(song.events[4].status, 0x90);
+  EXPECT_EQ(song.lengthTicks, kFar);
+
+  // Past 2^46 ticks, still within a day at the fastest tempo and finest division; the
+  // other track's last event comes a little before 2^46.
+  constexpr int kSilences = (1 << 18) + 4;
+  constexpr std::uint64_t kFarther = std::uint64_t(kSilences) * 0x0FFFFFFF;
+  constexpr std::uint64_t kBefore = std::uint64_t(kSilences - 16) * 0x0FFFFFFF;
+  Track fast;
+  fast.Tempo(0, 1).NoteOn(0, 0, 60);
+  Silence(fast, kSilences).NoteOff(0, 0, 60).End(0);
+  Track beside;
+  beside.Controller(0, 0, 7, 100).NoteOff(0, 0, 50);
+  Silence(beside, kSilences - 16).Controller(0, 0, 10, 64).End(0);
+  ASSERT_EQ(Read(Smf(1, 0x7FFF, {fast, beside}), song), ReadStatus::kOk);
+  ASSERT_EQ(song.events.size(), 5u);
+  EXPECT_EQ(song.events[0].status, 0x80);
+  EXPECT_EQ(song.events[0].data1, 50);
+  EXPECT_EQ(song.events[1].status, 0xB0);
+  EXPECT_EQ(song.events[2].status, 0x90);
+  EXPECT_EQ(song.events[3].tick, kBefore);
+  EXPECT_EQ(song.events[4].tick, kFarther);
+  EXPECT_NEAR(song.events[4].micros, double(kFarther) / 0x7FFF, 1.0);
 }
 
 TEST(MidiFileContainer, RmidWrapperHoldsTheSameSong) {
