@@ -125,7 +125,7 @@ struct Image {
 };
 
 // A bitmap file carries the whole colour table, as image editors write it.
-Image Encode(const Pixmap& map, bool withMask, bool fullTable = false) {
+Image EncodeImage(const Pixmap& map, bool withMask, bool fullTable) {
   const bool wholeTable = withMask || fullTable;
   int colours = 1 << map.bits;
   if (!(withMask && map.bits == 1) && static_cast<int>(map.palette.size()) > colours) {
@@ -183,20 +183,30 @@ Image Encode(const Pixmap& map, bool withMask, bool fullTable = false) {
   return image;
 }
 
+// Encoding errors name the file, as parsing errors do.
+Image Encode(const std::filesystem::path& file, const Pixmap& map, bool withMask,
+             bool fullTable = false) {
+  try {
+    return EncodeImage(map, withMask, fullTable);
+  } catch (const Error& e) {
+    throw Error(file.string() + ": " + e.what());
+  }
+}
+
 }  // namespace
 
 void CompilePixmap(const std::filesystem::path& file, PixmapKind kind, const std::string& name, unsigned id,
                    Directory& directory) {
   Pixmap map = Parse(file, kind);
   if (kind == PixmapKind::Bitmap) {
-    Image image = Encode(map, false);
+    Image image = Encode(file, map, false);
     Bytes data = image.header;
     data.insert(data.end(), image.colour.begin(), image.colour.end());
     directory.Add({"", kRtBitmap, name, id, std::move(data)});
     return;
   }
   if (map.palette.size() > 16 && map.bits < 8) throw Error(file.string() + ": too many colours");
-  Image image = Encode(map, true);
+  Image image = Encode(file, map, true);
   Bytes imageData;
   if (kind == PixmapKind::Cursor) {
     PutWord(imageData, static_cast<unsigned>(map.hotX));
@@ -234,7 +244,7 @@ Bytes PixmapFileBytes(const std::filesystem::path& file, PixmapKind kind) {
   Pixmap map = Parse(file, kind);
   Bytes out;
   if (kind == PixmapKind::Bitmap) {
-    Image image = Encode(map, false, true);
+    Image image = Encode(file, map, false, true);
     std::uint32_t size = static_cast<std::uint32_t>(14 + image.header.size() + image.colour.size());
     out = {'B', 'M'};
     PutDword(out, size);
@@ -246,7 +256,7 @@ Bytes PixmapFileBytes(const std::filesystem::path& file, PixmapKind kind) {
   }
   if (kind == PixmapKind::Cursor) throw Error(file.string() + ": cursor files are not supported");
   if (map.palette.size() > 16 && map.bits < 8) throw Error(file.string() + ": too many colours");
-  Image image = Encode(map, true);
+  Image image = Encode(file, map, true);
   std::uint32_t imageSize = static_cast<std::uint32_t>(image.header.size() + image.colour.size() + image.mask.size());
   PutWord(out, 0);
   PutWord(out, 1);

@@ -1,8 +1,9 @@
-// The form compiler is a build tool, not a library; its sources are compiled into this
+// The resource compiler is a build tool, not a library; its sources are compiled into this
 // test program so that its byte output can be checked directly.
 #include "tools/rescomp/bytes.cpp"
 #include "tools/rescomp/form.cpp"
 #include "tools/rescomp/pixmap.cpp"
+#include "tools/rescomp/strings.cpp"
 
 #include "tests/classes/reader/test_components.h"
 
