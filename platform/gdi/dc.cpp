@@ -432,67 +432,31 @@ BOOL GetBrushOrgEx(HDC handle, LPPOINT origin) {
   return TRUE;
 }
 
-#define TD_DC_ATTRIBUTE(Set, Get, Type, field, failure) \
-  Type Set(HDC handle, Type value) {                    \
-    DcObject* dc = FindDc(handle);                      \
-    if (!dc) return failure;                            \
-    Type previous = dc->state.field;                    \
-    dc->state.field = value;                            \
-    return previous;                                    \
-  }                                                     \
-  Type Get(HDC handle) {                                \
-    DcObject* dc = FindDc(handle);                      \
-    return dc ? dc->state.field : failure;              \
+// Each attribute pair: the setter returns the previous value, or `failure` for a bad DC or
+// a value the attribute does not take.
+#define TD_DC_ATTRIBUTE(Set, Get, Type, field, failure, valid) \
+  Type Set(HDC handle, Type value) {                           \
+    DcObject* dc = FindDc(handle);                             \
+    if (!dc || !(valid)) return failure;                       \
+    Type previous = dc->state.field;                           \
+    dc->state.field = value;                                   \
+    return previous;                                           \
+  }                                                            \
+  Type Get(HDC handle) {                                       \
+    DcObject* dc = FindDc(handle);                             \
+    return dc ? dc->state.field : failure;                     \
   }
-TD_DC_ATTRIBUTE(SetTextColor, GetTextColor, COLORREF, textColour, CLR_INVALID)
-TD_DC_ATTRIBUTE(SetBkColor, GetBkColor, COLORREF, backgroundColour, CLR_INVALID)
-TD_DC_ATTRIBUTE(SetTextAlign, GetTextAlign, UINT, textAlign, GDI_ERROR)
+TD_DC_ATTRIBUTE(SetTextColor, GetTextColor, COLORREF, textColour, CLR_INVALID, true)
+TD_DC_ATTRIBUTE(SetBkColor, GetBkColor, COLORREF, backgroundColour, CLR_INVALID, true)
+TD_DC_ATTRIBUTE(SetTextAlign, GetTextAlign, UINT, textAlign, GDI_ERROR, true)
+TD_DC_ATTRIBUTE(SetBkMode, GetBkMode, int, backgroundMode, 0,
+                value == TRANSPARENT || value == OPAQUE)
+TD_DC_ATTRIBUTE(SetROP2, GetROP2, int, rop2, 0, value >= R2_BLACK && value <= R2_WHITE)
+TD_DC_ATTRIBUTE(SetStretchBltMode, GetStretchBltMode, int, stretchMode, 0,
+                value >= BLACKONWHITE && value <= HALFTONE)
+TD_DC_ATTRIBUTE(SetPolyFillMode, GetPolyFillMode, int, polyFillMode, 0,
+                value == ALTERNATE || value == WINDING)
 #undef TD_DC_ATTRIBUTE
-
-int SetBkMode(HDC handle, int mode) {
-  DcObject* dc = FindDc(handle);
-  if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
-  int previous = dc->state.backgroundMode;
-  dc->state.backgroundMode = mode;
-  return previous;
-}
-int GetBkMode(HDC handle) {
-  DcObject* dc = FindDc(handle);
-  return dc ? dc->state.backgroundMode : 0;
-}
-int SetROP2(HDC handle, int mode) {
-  DcObject* dc = FindDc(handle);
-  if (!dc || mode < R2_BLACK || mode > R2_WHITE) return 0;
-  int previous = dc->state.rop2;
-  dc->state.rop2 = mode;
-  return previous;
-}
-int GetROP2(HDC handle) {
-  DcObject* dc = FindDc(handle);
-  return dc ? dc->state.rop2 : 0;
-}
-int SetStretchBltMode(HDC handle, int mode) {
-  DcObject* dc = FindDc(handle);
-  if (!dc || mode < BLACKONWHITE || mode > HALFTONE) return 0;
-  int previous = dc->state.stretchMode;
-  dc->state.stretchMode = mode;
-  return previous;
-}
-int GetStretchBltMode(HDC handle) {
-  DcObject* dc = FindDc(handle);
-  return dc ? dc->state.stretchMode : 0;
-}
-int SetPolyFillMode(HDC handle, int mode) {
-  DcObject* dc = FindDc(handle);
-  if (!dc || (mode != ALTERNATE && mode != WINDING)) return 0;
-  int previous = dc->state.polyFillMode;
-  dc->state.polyFillMode = mode;
-  return previous;
-}
-int GetPolyFillMode(HDC handle) {
-  DcObject* dc = FindDc(handle);
-  return dc ? dc->state.polyFillMode : 0;
-}
 BOOL GetCurrentPositionEx(HDC handle, LPPOINT position) {
   DcObject* dc = FindDc(handle);
   if (!dc || !position) return FALSE;

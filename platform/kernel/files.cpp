@@ -178,17 +178,24 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECU
   return handle;
 }
 
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD numberOfBytesToRead, LPDWORD numberOfBytesRead,
+namespace {
+
+enum class Direction { Read, Write };
+
+// ReadFile and WriteFile: the same checks and the same loop over short transfers. A read
+// ends at the end of the file and succeeds; a write that the system takes nothing of is a
+// full disk and reports what it did write.
+BOOL Transfer(Direction direction, HANDLE file, void* buffer, DWORD size, LPDWORD transferred,
               LPOVERLAPPED overlapped) {
+  const bool reading = direction == Direction::Read;
   auto object = FileOf(file);
   if (object == nullptr) return FALSE;
-  if ((buffer == nullptr && numberOfBytesToRead > 0) ||
-      (numberOfBytesRead == nullptr && overlapped == nullptr)) {
+  if ((buffer == nullptr && size > 0) || (transferred == nullptr && overlapped == nullptr)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (numberOfBytesRead != nullptr) *numberOfBytesRead = 0;
-  if (!object->CanRead()) {
+  if (transferred != nullptr) *transferred = 0;
+  if (reading ? !object->CanRead() : !object->CanWrite()) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
@@ -198,66 +205,51 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD numberOfBytesToRead, LPDWORD num
                                overlapped->Offset)
           : -1;
   auto* bytes = static_cast<char*>(buffer);
+  const int fd = object->Fd();
   DWORD done = 0;
-  while (done < numberOfBytesToRead) {
-    ssize_t count =
-        offset >= 0 ? pread(object->Fd(), bytes + done, numberOfBytesToRead - done, offset + done)
-                    : read(object->Fd(), bytes + done, numberOfBytesToRead - done);
+  while (done < size) {
+    ssize_t count;
+    if (reading) {
+      count = offset >= 0 ? pread(fd, bytes + done, size - done, offset + done)
+                          : read(fd, bytes + done, size - done);
+    } else {
+      count = offset >= 0 ? pwrite(fd, bytes + done, size - done, offset + done)
+                          : write(fd, bytes + done, size - done);
+    }
     if (count < 0 && errno == EINTR) continue;
-    if (count < 0) {
+    if (count < 0 && reading) {
       SetLastErrorFromErrno();
       return FALSE;
     }
-    if (count == 0) break;
-    done += static_cast<DWORD>(count);
-  }
-  if (offset >= 0) {
-    lseek(object->Fd(), offset + done, SEEK_SET);
-    overlapped->InternalHigh = done;
-  }
-  if (numberOfBytesRead != nullptr) *numberOfBytesRead = done;
-  return TRUE;
-}
-
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
-               LPDWORD numberOfBytesWritten, LPOVERLAPPED overlapped) {
-  auto object = FileOf(file);
-  if (object == nullptr) return FALSE;
-  if ((buffer == nullptr && numberOfBytesToWrite > 0) ||
-      (numberOfBytesWritten == nullptr && overlapped == nullptr)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (numberOfBytesWritten != nullptr) *numberOfBytesWritten = 0;
-  if (!object->CanWrite()) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  off_t offset =
-      overlapped != nullptr
-          ? static_cast<off_t>((static_cast<std::uint64_t>(overlapped->OffsetHigh) << 32) |
-                               overlapped->Offset)
-          : -1;
-  auto* bytes = static_cast<const char*>(buffer);
-  DWORD done = 0;
-  while (done < numberOfBytesToWrite) {
-    ssize_t count =
-        offset >= 0 ? pwrite(object->Fd(), bytes + done, numberOfBytesToWrite - done, offset + done)
-                    : write(object->Fd(), bytes + done, numberOfBytesToWrite - done);
-    if (count < 0 && errno == EINTR) continue;
+    if (count == 0 && reading) break;
     if (count <= 0) {
-      if (numberOfBytesWritten != nullptr) *numberOfBytesWritten = done;
+      if (transferred != nullptr) *transferred = done;
       SetLastError(count == 0 ? ERROR_DISK_FULL : ErrorFromErrno(errno));
       return FALSE;
     }
     done += static_cast<DWORD>(count);
   }
   if (offset >= 0) {
-    lseek(object->Fd(), offset + done, SEEK_SET);
+    lseek(fd, offset + done, SEEK_SET);
     overlapped->InternalHigh = done;
   }
-  if (numberOfBytesWritten != nullptr) *numberOfBytesWritten = done;
+  if (transferred != nullptr) *transferred = done;
   return TRUE;
+}
+
+}  // namespace
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD numberOfBytesToRead, LPDWORD numberOfBytesRead,
+              LPOVERLAPPED overlapped) {
+  return Transfer(Direction::Read, file, buffer, numberOfBytesToRead, numberOfBytesRead,
+                  overlapped);
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD numberOfBytesToWrite,
+               LPDWORD numberOfBytesWritten, LPOVERLAPPED overlapped) {
+  // Transfer only reads from the buffer when writing.
+  return Transfer(Direction::Write, file, const_cast<void*>(buffer), numberOfBytesToWrite,
+                  numberOfBytesWritten, overlapped);
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distanceToMove, LONG* distanceToMoveHigh, DWORD moveMethod) {
