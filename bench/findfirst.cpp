@@ -51,21 +51,26 @@ Folders& TheFolders() {
   return folders;
 }
 
+// One whole search, as the file list makes it: every match with its attributes.
+int ListMatches(const std::string& pattern) {
+  WIN32_FIND_DATAA data;
+  int count = 0;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      ++count;
+      benchmark::DoNotOptimize(data.dwFileAttributes);
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+  }
+  return count;
+}
+
 void FindFirstFile(benchmark::State& state) {
   std::string pattern =
       platform::HostToWindowsPath(TheFolders().For(static_cast<int>(state.range(0)))) + "\\*.mid";
   for (auto _ : state) {
-    WIN32_FIND_DATAA data;
-    int count = 0;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        ++count;
-        benchmark::DoNotOptimize(data.dwFileAttributes);
-      } while (FindNextFileA(search, &data));
-      FindClose(search);
-    }
-    benchmark::DoNotOptimize(count);
+    benchmark::DoNotOptimize(ListMatches(pattern));
   }
 }
 
@@ -78,17 +83,7 @@ void FindFirstFileCold(benchmark::State& state) {
     std::ofstream(marker) << "x";
     std::filesystem::remove(marker);
     state.ResumeTiming();
-    WIN32_FIND_DATAA data;
-    int count = 0;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        ++count;
-        benchmark::DoNotOptimize(data.dwFileAttributes);
-      } while (FindNextFileA(search, &data));
-      FindClose(search);
-    }
-    benchmark::DoNotOptimize(count);
+    benchmark::DoNotOptimize(ListMatches(pattern));
   }
 }
 
