@@ -64,3 +64,14 @@ DWORD CharUpperBuffA(LPSTR text, DWORD length) {
 
 // UTF-8 lead bytes open a multi-byte character, as double-byte lead bytes did.
 BOOL IsDBCSLeadByte(BYTE value) { return value >= 0xC2 && value <= 0xF4 ? TRUE : FALSE; }
+
+int MulDiv(int number, int numerator, int denominator) {
+  if (denominator == 0) return -1;
+  long long product = static_cast<long long>(number) * numerator;
+  long long magnitude = product < 0 ? -product : product;
+  long long divisor = denominator < 0 ? -static_cast<long long>(denominator) : denominator;
+  long long quotient = (magnitude + divisor / 2) / divisor;
+  if ((product < 0) != (denominator < 0)) quotient = -quotient;
+  if (quotient > 2147483647LL || quotient < -2147483648LL) return -1;
+  return static_cast<int>(quotient);
+}

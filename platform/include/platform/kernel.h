@@ -185,6 +185,10 @@ DWORD CharLowerBuffA(LPSTR text, DWORD length);
 DWORD CharUpperBuffA(LPSTR text, DWORD length);
 BOOL IsDBCSLeadByte(BYTE value);
 
+// number x numerator / denominator from the exact 64-bit product, rounded half away
+// from zero; -1 when the denominator is 0 or the result does not fit in 32 bits.
+int MulDiv(int number, int numerator, int denominator);
+
 namespace platform {
 
 // The Windows name of a host path through the drive table ("/home/x" is

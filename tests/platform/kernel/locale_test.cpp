@@ -38,3 +38,19 @@ TEST(CaseMapping, ChangesAsciiLettersOnlyAndKeepsMultiByteSequences) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MulDiv, RoundsHalfAwayFromZeroAndRefusesWhatDoesNotFit) {
+  EXPECT_EQ(MulDiv(8, 96, 72), 11);    // 10.67
+  EXPECT_EQ(MulDiv(-11, 72, 96), -8);  // -8.25
+  EXPECT_EQ(MulDiv(3, 1, 2), 2);
+  EXPECT_EQ(MulDiv(-3, 1, 2), -2);
+  EXPECT_EQ(MulDiv(3, -1, 2), -2);
+  EXPECT_EQ(MulDiv(3, 1, -2), -2);
+  EXPECT_EQ(MulDiv(0x40000000, 4, 2), -1);          // 2^31 does not fit
+  EXPECT_EQ(MulDiv(0x40000000, 4, 4), 0x40000000);  // the product may pass 32 bits
+  EXPECT_EQ(MulDiv(5, 7, 0), -1);
+}
+
+}  // namespace
