@@ -9,10 +9,10 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/audio/engine.h"
-#include "platform/audio/sources.h"
+#include "audio/engine.h"
+#include "audio/sources.h"
 #include "platform/clock.h"
-#include "platform/mci/midifile.h"
+#include "midi/midifile.h"
 #include "platform/win32.h"
 
 namespace {

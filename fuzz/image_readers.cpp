@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/gdi/dib.h"
-#include "platform/gdi/icons.h"
+#include "gdi/dib.h"
+#include "gdi/icons.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   platform::Surface surface, mask;

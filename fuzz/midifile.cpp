@@ -1,6 +1,6 @@
 // libFuzzer target for the Standard MIDI File reader: any input is refused or read,
 // and a song that is read keeps its invariants.
-#include "platform/mci/midifile.h"
+#include "midi/midifile.h"
 
 #include <cstdlib>
 

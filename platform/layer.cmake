@@ -3,7 +3,12 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(TD_PLATFORM_DEPS REQUIRED IMPORTED_TARGET sdl2 freetype2 fluidsynth sndfile libpng)
 find_package(Threads REQUIRED)
 target_include_directories(td_platform PUBLIC ${CMAKE_SOURCE_DIR}/platform/include)
-target_include_directories(td_platform PRIVATE ${CMAKE_SOURCE_DIR}/platform)
+# The internal headers (platform/<service>/*.h, included as "gdi/dc.h") are seen only by the
+# platform itself and by the programs that link td_platform_internals: the platform's own
+# tests, benchmarks and fuzz targets. Every other layer sees platform/include alone.
+add_library(td_platform_internals INTERFACE)
+target_include_directories(td_platform_internals INTERFACE ${CMAKE_SOURCE_DIR}/platform)
+target_link_libraries(td_platform PRIVATE td_platform_internals)
 target_link_libraries(td_platform PRIVATE PkgConfig::TD_PLATFORM_DEPS PUBLIC td_resources Threads::Threads ${CMAKE_DL_LIBS})
 # The command interpreter shim (tools/cmd) starts programs through the kernel services.
 if(TARGET td_cmd)

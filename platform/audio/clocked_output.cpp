@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/audio/outputs.h"
+#include "audio/outputs.h"
 #include "platform/clock.h"
 
 namespace platform::audio {

@@ -1,10 +1,10 @@
-#include "platform/audio/engine.h"
+#include "audio/engine.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/audio/outputs.h"
+#include "audio/outputs.h"
 
 namespace platform::audio {
 

@@ -11,6 +11,7 @@
 // after the mailbox lock is released; the media layer uses it to post MM_MCINOTIFY with
 // PostMessageA, which is thread-safe.
 #pragma once
+#include "private.h"
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -1,9 +1,10 @@
 // The three outputs the engine can pull its mix through; chosen in Engine::MakeOutput.
 #pragma once
+#include "private.h"
 #include <memory>
 #include <string>
 
-#include "platform/audio/engine.h"
+#include "audio/engine.h"
 
 namespace platform::audio {
 

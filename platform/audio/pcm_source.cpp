@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "platform/audio/sources.h"
+#include "audio/sources.h"
 
 namespace platform::audio {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/audio/outputs.h"
+#include "audio/outputs.h"
 
 namespace platform::audio {
 namespace {

@@ -1,10 +1,11 @@
 // The engine's two sources: a MIDI song rendered by FluidSynth, and decoded PCM audio.
 #pragma once
+#include "private.h"
 #include <memory>
 #include <string>
 
-#include "platform/audio/transport.h"
-#include "platform/mci/midifile.h"
+#include "audio/transport.h"
+#include "midi/midifile.h"
 
 namespace platform::audio {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/audio/sources.h"
+#include "audio/sources.h"
 
 namespace platform::audio {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/audio/transport.h"
+#include "audio/transport.h"
 
 #include <algorithm>
 

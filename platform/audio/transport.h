@@ -1,7 +1,8 @@
 // The play/pause/stop/seek logic every source with a position shares; a source adds only
 // what it sounds like (Produce), how it jumps (Locate) and how it falls silent (Silence).
 #pragma once
-#include "platform/audio/engine.h"
+#include "private.h"
+#include "audio/engine.h"
 
 namespace platform::audio {
 

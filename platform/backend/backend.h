@@ -2,6 +2,7 @@
 // keyboard input comes from. One backend is chosen at start-up (TD_BACKEND=sdl|headless,
 // else sdl when a display is reachable); nothing outside this folder knows which.
 #pragma once
+#include "private.h"
 #include <memory>
 #include <string>
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "platform/gdi/dib.h"
+#include "gdi/dib.h"
 
 using namespace platform::gdi;
 

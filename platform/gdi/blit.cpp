@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gdi/dib.h"
-#include "platform/gdi/raster.h"
+#include "gdi/dib.h"
+#include "gdi/raster.h"
 
 namespace platform::gdi {
 

@@ -1,5 +1,5 @@
 // Regions and the clipping of device contexts.
-#include "platform/gdi/dc.h"
+#include "gdi/dc.h"
 
 using namespace platform::gdi;
 

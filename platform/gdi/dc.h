@@ -1,7 +1,8 @@
 // Device-context helpers shared by the drawing files: coordinate mapping and the
 // selected objects, looked up through their handles on every use.
 #pragma once
-#include "platform/gdi/objects.h"
+#include "private.h"
+#include "gdi/objects.h"
 
 namespace platform::gdi {
 

@@ -1,4 +1,4 @@
-#include "platform/gdi/dib.h"
+#include "gdi/dib.h"
 
 #include <cstring>
 #include <limits>

@@ -1,11 +1,12 @@
 // Device-independent bitmaps: reading the header kinds and pixel formats into
 // surfaces and writing surfaces out as DIB rows. Every reader checks sizes first.
 #pragma once
+#include "private.h"
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "platform/gdi/objects.h"
+#include "gdi/objects.h"
 
 namespace platform::gdi {
 

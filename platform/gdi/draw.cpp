@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/gdi/raster.h"
+#include "gdi/raster.h"
 
 using namespace platform::gdi;
 

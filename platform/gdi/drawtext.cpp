@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gdi/dc.h"
-#include "platform/gdi/raster.h"
-#include "platform/gdi/text.h"
+#include "gdi/dc.h"
+#include "gdi/raster.h"
+#include "gdi/text.h"
 
 using namespace platform::gdi;
 

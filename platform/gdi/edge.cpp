@@ -1,5 +1,5 @@
 // The 3-D edges and the focus rectangle of the classic look.
-#include "platform/gdi/raster.h"
+#include "gdi/raster.h"
 
 using namespace platform::gdi;
 

@@ -1,4 +1,4 @@
-#include "platform/gdi/font.h"
+#include "gdi/font.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -1,6 +1,7 @@
 // Fonts realized with FreeType: face choice for a logical font, metrics in the
 // classic shape, and a cache of one-bit glyphs kept as horizontal runs.
 #pragma once
+#include "private.h"
 #include <cstdint>
 #include <memory>
 #include <string>

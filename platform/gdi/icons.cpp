@@ -1,12 +1,12 @@
-#include "platform/gdi/icons.h"
+#include "gdi/icons.h"
 
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
 
-#include "platform/gdi/dib.h"
-#include "platform/gdi/raster.h"
+#include "gdi/dib.h"
+#include "gdi/raster.h"
 
 namespace platform::gdi {
 namespace {

@@ -1,10 +1,11 @@
 // Icons and cursors: building them from images, the system's own drawings, and the
 // picture of a cursor for the backend that shows it.
 #pragma once
+#include "private.h"
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/gdi/objects.h"
+#include "gdi/objects.h"
 
 namespace platform::gdi {
 

@@ -1,4 +1,4 @@
-#include "platform/gdi/objects.h"
+#include "gdi/objects.h"
 
 #include <cstring>
 

@@ -1,14 +1,15 @@
 // The drawing objects behind the opaque handles, and the handle table that
 // validates every handle (index + generation) before an object is touched.
 #pragma once
+#include "private.h"
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/gdi/region.h"
-#include "platform/gdi/surface.h"
+#include "gdi/region.h"
+#include "gdi/surface.h"
 #include "platform/win32.h"
 
 namespace platform::gdi {

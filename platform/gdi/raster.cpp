@@ -1,4 +1,4 @@
-#include "platform/gdi/raster.h"
+#include "gdi/raster.h"
 
 #include <algorithm>
 

@@ -1,9 +1,10 @@
 // Pixel operations on a DC's surface: raster operations, brush patterns and clipped
 // spans. Coordinates here are surface coordinates.
 #pragma once
+#include "private.h"
 #include <cstdint>
 
-#include "platform/gdi/dc.h"
+#include "gdi/dc.h"
 
 namespace platform::gdi {
 

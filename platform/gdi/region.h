@@ -1,6 +1,7 @@
 // A region: a set of pixels kept as non-overlapping rectangles in y-x bands, with
 // the set algebra clipping and CombineRgn need.
 #pragma once
+#include "private.h"
 #include <vector>
 
 #include "platform/types.h"

@@ -1,4 +1,4 @@
-#include "platform/gdi/screen.h"
+#include "gdi/screen.h"
 
 #include <png.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/gdi/objects.h"
+#include "gdi/objects.h"
 
 namespace platform::gdi {
 

@@ -1,10 +1,11 @@
 // The virtual screen: the desktop with the top-level windows' surfaces composed on it in
 // z-order, and PNG files of any surface for tests and screenshots.
 #pragma once
+#include "private.h"
 #include <string>
 #include <vector>
 
-#include "platform/gdi/surface.h"
+#include "gdi/surface.h"
 
 namespace platform::gdi {
 

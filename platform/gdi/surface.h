@@ -2,6 +2,7 @@
 // buffer (0x00RRGGBB per pixel, rows top to bottom): the screen, the backing store of
 // each top-level window, and the bits of every device-dependent colour bitmap.
 #pragma once
+#include "private.h"
 #include <cstdint>
 #include <vector>
 

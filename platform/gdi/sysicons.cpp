@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <map>
 
-#include "platform/gdi/icons.h"
+#include "gdi/icons.h"
 
 namespace platform::gdi {
 namespace {

@@ -1,9 +1,9 @@
-#include "platform/gdi/text.h"
+#include "gdi/text.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gdi/raster.h"
+#include "gdi/raster.h"
 
 namespace platform::gdi {
 

@@ -1,9 +1,10 @@
 // Text output shared by TextOutA, ExtTextOutA and DrawTextA.
 #pragma once
+#include "private.h"
 #include <string_view>
 
-#include "platform/gdi/font.h"
-#include "platform/gdi/objects.h"
+#include "gdi/font.h"
+#include "gdi/objects.h"
 
 namespace platform::gdi {
 

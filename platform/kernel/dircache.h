@@ -3,6 +3,7 @@
 // piece, a reread on every mask or type change); a kept listing answers those without
 // reading the folder or looking at its entries again.
 #pragma once
+#include "private.h"
 #include <sys/stat.h>
 
 #include <cstdint>

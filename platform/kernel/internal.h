@@ -1,6 +1,7 @@
 // Shared state of the kernel services: the drive table, the current directories and
 // the resolution of Windows names to host paths.
 #pragma once
+#include "private.h"
 #include <array>
 #include <mutex>
 #include <string>

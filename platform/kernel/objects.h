@@ -2,6 +2,7 @@
 // handles. A handle encodes a slot index and the slot's generation, so a closed or
 // forged handle is refused (ERROR_INVALID_HANDLE) and never reaches freed memory.
 #pragma once
+#include "private.h"
 #include <memory>
 
 #include "platform/types.h"

@@ -1,5 +1,6 @@
 // The state a platform thread shares with its handles.
 #pragma once
+#include "private.h"
 #include <condition_variable>
 #include <memory>
 #include <mutex>

@@ -2,6 +2,7 @@
 // sequence), ASCII letters without regard to case; "*" and "*.*" match every name, a
 // pattern ending in "." matches names without an extension and "X.*" matches "X" too.
 #pragma once
+#include "private.h"
 #include <string_view>
 
 namespace platform::kernel {

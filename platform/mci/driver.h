@@ -3,6 +3,7 @@
 // opens its element and carries out the other commands. Tests register fake drivers
 // (a CD audio drive with tracks, say) through RegisterDriver.
 #pragma once
+#include "private.h"
 #include <functional>
 #include <memory>
 #include <string>

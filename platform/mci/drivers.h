@@ -1,8 +1,9 @@
 // The built-in drivers, made by the command layer.
 #pragma once
+#include "private.h"
 #include <memory>
 
-#include "platform/mci/driver.h"
+#include "mci/driver.h"
 
 namespace platform::mci {
 

@@ -7,10 +7,10 @@
 #include <map>
 
 #include "platform/kernel.h"
-#include "platform/mci/driver.h"
-#include "platform/mci/drivers.h"
-#include "platform/mci/notify.h"
-#include "platform/mci/stream_device.h"
+#include "mci/driver.h"
+#include "mci/drivers.h"
+#include "mci/notify.h"
+#include "mci/stream_device.h"
 
 namespace platform::mci {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/mci/notify.h"
+#include "mci/notify.h"
 
 #include "platform/constants.h"
 #include "platform/user.h"

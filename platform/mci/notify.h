@@ -2,6 +2,7 @@
 // is running); a new notifying command supersedes it, stop/pause/seek/close abort it, and
 // the end of the play completes it. Exactly one of these posts, whichever thread runs it.
 #pragma once
+#include "private.h"
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/audio/sources.h"
-#include "platform/mci/drivers.h"
-#include "platform/mci/stream_device.h"
+#include "audio/sources.h"
+#include "mci/drivers.h"
+#include "mci/stream_device.h"
 
 namespace platform::mci {
 namespace {

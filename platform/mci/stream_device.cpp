@@ -1,4 +1,4 @@
-#include "platform/mci/stream_device.h"
+#include "mci/stream_device.h"
 
 #include <chrono>
 #include <cmath>

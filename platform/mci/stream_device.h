@@ -1,10 +1,11 @@
 // A device that plays one medium through an audio engine source: the transport,
 // status, capability and time-format commands the sequencer and waveaudio share.
 #pragma once
+#include "private.h"
 #include <string>
 
-#include "platform/audio/engine.h"
-#include "platform/mci/driver.h"
+#include "audio/engine.h"
+#include "mci/driver.h"
 
 namespace platform::mci {
 

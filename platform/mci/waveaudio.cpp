@@ -5,9 +5,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/audio/sources.h"
-#include "platform/mci/drivers.h"
-#include "platform/mci/stream_device.h"
+#include "audio/sources.h"
+#include "mci/drivers.h"
+#include "mci/stream_device.h"
 
 namespace platform::mci {
 namespace {

@@ -1,7 +1,9 @@
 // The headless test session: reset, input injection, pumping and virtual time.
+#include <algorithm>
 #include <vector>
 
 #include "backend/backend.h"
+#include "gdi/objects.h"
 #include "gdi/screen.h"
 #include "platform/clock.h"
 #include "platform/testing.h"
@@ -146,8 +148,7 @@ COLORREF ScreenPixel(int x, int y) {
   user::ComposeScreen();
   Surface& screen = user::ScreenSurface();
   if (x < 0 || y < 0 || x >= screen.width || y >= screen.height) return CLR_INVALID;
-  std::uint32_t p = screen.Row(y)[x];
-  return RGB(static_cast<BYTE>(p >> 16), static_cast<BYTE>(p >> 8), static_cast<BYTE>(p));
+  return gdi::ToColour(screen.Row(y)[x]);
 }
 
 COLORREF WindowPixel(HWND window, int x, int y) {
@@ -157,35 +158,58 @@ COLORREF WindowPixel(HWND window, int x, int y) {
   int sx = target.origin.x + x, sy = target.origin.y + y;
   Surface& s = *target.surface;
   if (sx < 0 || sy < 0 || sx >= s.width || sy >= s.height) return CLR_INVALID;
-  std::uint32_t p = s.Row(sy)[sx];
-  return RGB(static_cast<BYTE>(p >> 16), static_cast<BYTE>(p >> 8), static_cast<BYTE>(p));
+  return gdi::ToColour(s.Row(sy)[sx]);
 }
 
-Surface CaptureScreen() {
+namespace {
+
+Image ToImage(const Surface& surface) { return Image{surface.width, surface.height, surface.pixels}; }
+
+}  // namespace
+
+COLORREF Image::Pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+  return gdi::ToColour(pixels[static_cast<std::size_t>(y) * width + x]);
+}
+
+Image CaptureScreen() {
   user::ComposeScreen();
-  return user::ScreenSurface();
+  return ToImage(user::ScreenSurface());
 }
 
-Surface CaptureWindow(HWND window) {
-  Surface out;
+Image CaptureWindow(HWND window) {
+  Image out;
   RECT r;
   if (!GetWindowRect(window, &r)) return out;
-  Surface screen = CaptureScreen();
-  int width = std::max<int>(0, r.right - r.left), height = std::max<int>(0, r.bottom - r.top);
-  out.width = width;
-  out.height = height;
-  out.pixels.assign(static_cast<std::size_t>(width) * height, 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
+  user::ComposeScreen();
+  const Surface& screen = user::ScreenSurface();
+  out.width = std::max<int>(0, r.right - r.left);
+  out.height = std::max<int>(0, r.bottom - r.top);
+  out.pixels.assign(static_cast<std::size_t>(out.width) * out.height, 0);
+  for (int y = 0; y < out.height; ++y)
+    for (int x = 0; x < out.width; ++x) {
       int sx = r.left + x, sy = r.top + y;
       if (sx >= 0 && sy >= 0 && sx < screen.width && sy < screen.height)
-        out.pixels[static_cast<std::size_t>(y) * width + x] = screen.Row(sy)[sx];
+        out.pixels[static_cast<std::size_t>(y) * out.width + x] =
+            screen.pixels[static_cast<std::size_t>(sy) * screen.width + sx];
     }
   return out;
 }
 
-bool SavePng(const Surface& surface, const std::string& path) {
+bool SavePng(const Image& image, const std::string& path) {
+  Surface surface;
+  surface.width = image.width;
+  surface.height = image.height;
+  surface.pixels = image.pixels;
+  if (surface.pixels.size() != static_cast<std::size_t>(image.width) * image.height) return false;
   return gdi::WritePng(surface, path);
+}
+
+bool LoadPng(const std::string& path, Image* image) {
+  Surface surface;
+  if (!image || !gdi::ReadPng(path, &surface)) return false;
+  *image = ToImage(surface);
+  return true;
 }
 
 bool InstallDrives(const std::string& table, std::string* error) {

@@ -2,6 +2,7 @@
 // harness call these with screen points and virtual keys; routing to windows happens when
 // the queue hands the input out, as a real desktop does.
 #pragma once
+#include "private.h"
 #include "platform/types.h"
 
 namespace platform::user {

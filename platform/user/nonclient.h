@@ -1,6 +1,7 @@
 // The non-client area: hit testing, the classic frame and caption, the caption buttons
 // and moving or sizing by mouse; the default background and control colours.
 #pragma once
+#include "private.h"
 #include "user/state.h"
 
 namespace platform::user {

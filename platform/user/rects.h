@@ -1,6 +1,7 @@
 // Rectangle arithmetic and a set of non-overlapping rectangles: the update regions and
 // visible regions the window manager keeps and hands to the drawing side.
 #pragma once
+#include "private.h"
 #include <vector>
 
 #include "platform/types.h"

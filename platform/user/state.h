@@ -2,6 +2,7 @@
 // state (active window, focus, capture). Everything here belongs to the GUI thread except
 // the handle table's generations, which PostMessageA reads from other threads.
 #pragma once
+#include "private.h"
 #include <atomic>
 #include <cstdint>
 #include <memory>

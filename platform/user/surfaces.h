@@ -3,6 +3,7 @@
 // their offset, clipped to their visible region. The screen is composed from the
 // backing surfaces in z-order when it is shown or read.
 #pragma once
+#include "private.h"
 #include <vector>
 
 #include "gdi/surface.h"

@@ -15,7 +15,7 @@ if [ $# -eq 0 ]; then
   [ $# -gt 0 ] || { echo "install openttd-openmsx or name files" >&2; exit 2; }
 fi
 
-g++ -std=c++20 -O2 -I"$root" -o "$scratch/ours" "$here/ours.cpp" "$root/platform/mci/midifile.cpp"
+g++ -std=c++20 -O2 -I"$root/platform" -I"$root/platform/include" -o "$scratch/ours" "$here/ours.cpp" "$root/platform/midi/midifile.cpp"
 (cd "$scratch" && npm install --silent --no-audit --no-fund midi-file >/dev/null)
 cp "$here/independent.js" "$scratch/"
 

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <vector>
 
-#include "platform/mci/midifile.h"
+#include "midi/midifile.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;

@@ -4,11 +4,21 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "platform/gdi/surface.h"
 #include "platform/win32.h"
 
 namespace platform::testing {
+
+// Pixels read back from the screen or a window: 0x00RRGGBB, rows top to bottom.
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+
+  // The pixel at (x, y) as a COLORREF; CLR_INVALID outside the image.
+  COLORREF Pixel(int x, int y) const;
+};
 
 enum class Button { Left, Right, Middle };
 
@@ -43,10 +53,13 @@ void AdvanceTime(std::uint64_t milliseconds);
 COLORREF ScreenPixel(int x, int y);
 // A pixel of a window's client area (client coordinates), from its top-level backing store.
 COLORREF WindowPixel(HWND window, int x, int y);
-Surface CaptureScreen();
+Image CaptureScreen();
 // The window's whole rectangle as it shows on the screen.
-Surface CaptureWindow(HWND window);
-bool SavePng(const Surface& surface, const std::string& path);
+Image CaptureWindow(HWND window);
+// An 8-bit RGB PNG file; false (and no half-written file) on failure.
+bool SavePng(const Image& image, const std::string& path);
+// False for a missing or damaged file.
+bool LoadPng(const std::string& path, Image* image);
 
 // Installs a drive table in TD_DRIVES syntax for the session (the kernel's table); false
 // with the reason in `error` when the text is not a valid table.

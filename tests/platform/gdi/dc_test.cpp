@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/gdi/surface.h"
+#include "gdi/surface.h"
 #include "tests/platform/gdi/gdi_test_util.h"
 
 using gdi_test::Canvas;

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/gdi/icons.h"
-#include "platform/gdi/screen.h"
+#include "gdi/icons.h"
+#include "gdi/screen.h"
 #include "tests/platform/gdi/gdi_test_util.h"
 
 using gdi_test::Canvas;

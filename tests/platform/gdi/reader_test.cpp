@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/gdi/dib.h"
-#include "platform/gdi/icons.h"
+#include "gdi/dib.h"
+#include "gdi/icons.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "platform/mci/driver.h"
+#include "mci/driver.h"
 #include "tests/platform/mci/mci_fixture.h"
 
 using platform::AdvanceVirtualClock;

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "platform/audio/engine.h"
+#include "audio/engine.h"
 #include "platform/clock.h"
-#include "platform/mci/driver.h"
-#include "platform/mci/notify.h"
+#include "mci/driver.h"
+#include "mci/notify.h"
 #include "platform/win32.h"
 #include "tests/platform/mci/midi_builder.h"
 

@@ -1,4 +1,4 @@
-#include "platform/mci/midifile.h"
+#include "midi/midifile.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/audio/engine.h"
+#include "audio/engine.h"
 #include "platform/testing.h"
 #include "platform/win32.h"
 #include "tests/platform/mci/midi_builder.h"

@@ -2,6 +2,7 @@
 // turned into one time-ordered event list with a tempo map. Every length is checked
 // against what remains; malformed input is refused, never trusted.
 #pragma once
+#include "private.h"
 #include <cstddef>
 #include <cstdint>
 #include <span>
