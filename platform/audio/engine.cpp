@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "audio/outputs.h"
+#include "settings/settings.h"
 
 namespace platform::audio {
 
@@ -16,8 +17,7 @@ Engine& Engine::Get() {
 std::unique_ptr<Output> Engine::MakeOutput(std::string& error) {
   std::string setting = setting_;
   if (setting.empty()) {
-    const char* env = std::getenv("TD_AUDIO");
-    setting = env ? env : "sdl";
+    setting = settings::Read(settings::Setting::kAudio).value_or("sdl");
   }
   if (setting == "null") return MakeClockedOutput(*this, "");
   if (setting.rfind("wav:", 0) == 0 && setting.size() > 4)

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "audio/sources.h"
+#include "settings/settings.h"
 
 namespace platform::audio {
 namespace {
@@ -155,7 +156,7 @@ void QuietLog(int, const char*, void*) {}
 }  // namespace
 
 std::string FindSoundFont() {
-  if (const char* env = std::getenv("TD_SOUNDFONT"); env && *env) return env;
+  if (std::optional<std::string> path = settings::Read(settings::Setting::kSoundFont)) return *path;
   for (const char* path :
        {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"}) {
     std::error_code ec;

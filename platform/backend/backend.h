@@ -1,14 +1,41 @@
 // The host side of the platform: where the virtual screen is shown and where mouse and
 // keyboard input comes from. One backend is chosen at start-up (TD_BACKEND=sdl|headless,
-// else sdl when a display is reachable); nothing outside this folder knows which.
+// else sdl when a display is reachable); nothing outside this folder knows which. A backend
+// knows nothing of windows: it hands host input to the InputSink the window manager
+// installs, and shows the screen it is given.
 #pragma once
-#include "private.h"
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "gdi/surface.h"
+#include "private.h"
 
 namespace platform::backend {
+
+enum class MouseButton { Left, Right, Middle };
+
+// What the host sends in. Called on the GUI thread, from Wait and Poll.
+class InputSink {
+ public:
+  virtual ~InputSink() = default;
+  virtual void MouseMove(POINT screen) = 0;
+  virtual void MouseButton(MouseButton button, bool down, POINT screen) = 0;
+  // A wheel turn at the cursor, in WHEEL_DELTA units.
+  virtual void MouseWheel(int delta) = 0;
+  virtual void Key(UINT virtualKey, bool down) = 0;
+  // Text the host's keyboard layout made (UTF-8).
+  virtual void Text(std::string_view utf8) = 0;
+  // The host window was uncovered: everything must be shown again.
+  virtual void Exposed() = 0;
+  // The user asked the host window to close.
+  virtual void CloseRequested() = 0;
+};
+
+// The sink the backends deliver to; until one is installed, host input is dropped.
+void SetInputSink(InputSink* sink);
+InputSink& Sink();
 
 class Backend {
  public:
@@ -17,14 +44,15 @@ class Backend {
   // Whether Present shows anything (the screen is composed only for a backend that does).
   virtual bool ShowsScreen() const = 0;
   // Sleeps until Wake is called, host input arrives or `timeoutMs` passes (negative: no
-  // limit). Host input is handed to the window manager's input queue before returning.
+  // limit). Host input is handed to the sink before returning.
   virtual void Wait(int timeoutMs) = 0;
-  // Hands pending host input to the window manager without sleeping.
+  // Hands pending host input to the sink without sleeping.
   virtual void Poll() = 0;
   // Ends a Wait; callable from any thread.
   virtual void Wake() = 0;
-  // Shows the composed screen (a no-op without a display).
-  virtual void Present(const Surface& screen) = 0;
+  // Shows the composed screen (a no-op without a display). `damage` lists the screen
+  // rectangles that changed since the last call; `cursor` is the shape to show.
+  virtual void Present(const Surface& screen, const std::vector<RECT>& damage, HCURSOR cursor) = 0;
 };
 
 // The backend in use, chosen and started on first use.

@@ -40,7 +40,7 @@ class Headless final : public Backend {
     }
   }
 
-  void Present(const Surface&) override {}
+  void Present(const Surface&, const std::vector<RECT>&, HCURSOR) override {}
 
  private:
   std::mutex lock_;

@@ -1,7 +1,7 @@
 // The display backend: one SDL window shows the virtual screen and feeds mouse and
 // keyboard in. It presents through the window surface (no accelerated renderer, which
-// costs far more CPU and memory on a machine without a GPU) and copies only the rows
-// that changed since the last frame.
+// costs far more CPU and memory on a machine without a GPU) and copies only the damaged
+// rectangles it is given.
 #include <SDL.h>
 
 #include <cstring>
@@ -10,9 +10,6 @@
 #include "backend/backend.h"
 #include "gdi/icons.h"
 #include "platform/win32.h"
-#include "user/input.h"
-#include "user/state.h"
-#include "user/surfaces.h"
 
 namespace platform::backend {
 namespace {
@@ -149,80 +146,79 @@ class Sdl final : public Backend {
     SDL_PushEvent(&event);
   }
 
-  void Present(const Surface& screen) override {
-    ShowCursorShape();
+  void Present(const Surface& screen, const std::vector<RECT>& damage, HCURSOR cursor) override {
+    ShowCursorShape(cursor);
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target || target->format->BytesPerPixel != 4) return;
-    int width = std::min(target->w, screen.width), height = std::min(target->h, screen.height);
-    bool full = previous_.size() != screen.pixels.size() || exposed_;
+    RECT bounds{0, 0, std::min(target->w, screen.width), std::min(target->h, screen.height)};
+    std::vector<RECT> areas = damage;
+    // An uncovered host window shows nothing of ours until everything is copied again.
+    if (exposed_) areas.assign(1, bounds);
     exposed_ = false;
-    std::vector<SDL_Rect> damage;
+    // The window surface is 0x00RRGGBB on most hosts, like ours: rows are copied as they are.
+    bool same = target->format->format == SDL_PIXELFORMAT_RGB888 ||
+                target->format->format == SDL_PIXELFORMAT_ARGB8888;
+    std::vector<SDL_Rect> copied;
     SDL_LockSurface(target);
-    for (int y = 0; y < height; ++y) {
-      const std::uint32_t* row = screen.pixels.data() + static_cast<std::size_t>(y) * screen.width;
-      std::size_t bytes = static_cast<std::size_t>(width) * 4;
-      if (!full && std::memcmp(row, previous_.data() + static_cast<std::size_t>(y) * screen.width,
-                               bytes) == 0)
-        continue;
-      auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(target->pixels) +
-                                                   y * target->pitch);
-      for (int x = 0; x < width; ++x) {
-        std::uint32_t p = row[x];
-        out[x] = SDL_MapRGB(target->format, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    for (const RECT& area : areas) {
+      RECT r{std::max(area.left, bounds.left), std::max(area.top, bounds.top),
+             std::min(area.right, bounds.right), std::min(area.bottom, bounds.bottom)};
+      if (r.right <= r.left || r.bottom <= r.top) continue;
+      for (int y = r.top; y < r.bottom; ++y) {
+        const std::uint32_t* row =
+            screen.pixels.data() + static_cast<std::size_t>(y) * screen.width + r.left;
+        auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(target->pixels) +
+                                                     y * target->pitch) +
+                    r.left;
+        if (same) {
+          std::memcpy(out, row, static_cast<std::size_t>(r.right - r.left) * 4);
+          continue;
+        }
+        for (int x = 0; x < r.right - r.left; ++x) {
+          std::uint32_t p = row[x];
+          out[x] = SDL_MapRGB(target->format, (p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+        }
       }
-      if (!damage.empty() && damage.back().y + damage.back().h == y)
-        damage.back().h++;
-      else
-        damage.push_back(SDL_Rect{0, y, width, 1});
+      copied.push_back(SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top});
     }
     SDL_UnlockSurface(target);
-    previous_ = screen.pixels;
-    if (!damage.empty())
-      SDL_UpdateWindowSurfaceRects(window_, damage.data(), static_cast<int>(damage.size()));
+    if (!copied.empty())
+      SDL_UpdateWindowSurfaceRects(window_, copied.data(), static_cast<int>(copied.size()));
   }
 
  private:
   void Handle(const SDL_Event& event) {
     switch (event.type) {
       case SDL_MOUSEMOTION:
-        user::InjectMouseMove(POINT{event.motion.x, event.motion.y});
+        Sink().MouseMove(POINT{event.motion.x, event.motion.y});
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
-        user::MouseButton button =
-            event.button.button == SDL_BUTTON_RIGHT    ? user::MouseButton::Right
-            : event.button.button == SDL_BUTTON_MIDDLE ? user::MouseButton::Middle
-                                                       : user::MouseButton::Left;
-        user::InjectMouseButton(button, event.type == SDL_MOUSEBUTTONDOWN,
-                                POINT{event.button.x, event.button.y});
+        MouseButton button = event.button.button == SDL_BUTTON_RIGHT    ? MouseButton::Right
+                             : event.button.button == SDL_BUTTON_MIDDLE ? MouseButton::Middle
+                                                                        : MouseButton::Left;
+        Sink().MouseButton(button, event.type == SDL_MOUSEBUTTONDOWN,
+                           POINT{event.button.x, event.button.y});
         break;
       }
-      case SDL_MOUSEWHEEL: {
-        POINT p;
-        GetCursorPos(&p);
-        user::InjectMouseWheel(event.wheel.y * WHEEL_DELTA, p);
+      case SDL_MOUSEWHEEL:
+        Sink().MouseWheel(event.wheel.y * WHEEL_DELTA);
         break;
-      }
       case SDL_KEYDOWN:
       case SDL_KEYUP:
-        if (UINT key = VirtualKey(event.key.keysym.sym))
-          user::InjectKey(key, event.type == SDL_KEYDOWN);
+        if (UINT key = VirtualKey(event.key.keysym.sym)) Sink().Key(key, event.type == SDL_KEYDOWN);
         break;
       case SDL_TEXTINPUT:
-        // Keys of the US layout make their characters through TranslateMessage; what
-        // they cannot make (accented letters and the like) arrives here as UTF-8.
-        for (const char* c = event.text.text; *c; ++c)
-          if (static_cast<unsigned char>(*c) >= 0x80)
-            user::InjectChar(static_cast<unsigned char>(*c));
+        Sink().Text(event.text.text);
         break;
       case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
           exposed_ = true;
-          user::ScreenChanged();
+          Sink().Exposed();
         }
         break;
       case SDL_QUIT:
-        if (HWND active = GetActiveWindow()) PostMessageA(active, WM_SYSCOMMAND, SC_CLOSE, 0);
+        Sink().CloseRequested();
         break;
       default:
         break;
@@ -230,8 +226,7 @@ class Sdl final : public Backend {
   }
 
   // The current cursor (SetCursor) as the host pointer.
-  void ShowCursorShape() {
-    HCURSOR current = GetCursor();
+  void ShowCursorShape(HCURSOR current) {
     if (current == shownCursor_) return;
     shownCursor_ = current;
     Surface picture;
@@ -256,7 +251,6 @@ class Sdl final : public Backend {
   SDL_Cursor* cursor_ = nullptr;
   HCURSOR shownCursor_ = nullptr;
   Uint32 wakeEvent_ = 0;
-  std::vector<std::uint32_t> previous_;
   bool exposed_ = true;
 };
 

@@ -1,10 +1,12 @@
-// Choosing the backend: the TD_BACKEND setting, else sdl when a display is reachable.
-#include <cstdlib>
-#include <cstring>
+// Choosing the backend (the TD_BACKEND setting, else sdl when a display is reachable) and
+// the sink that receives host input.
 #include <mutex>
+#include <optional>
+#include <string>
 
 #include "backend/backend.h"
-#include "user/state.h"
+#include "gdi/screen.h"
+#include "settings/settings.h"
 
 namespace platform::backend {
 namespace {
@@ -19,18 +21,37 @@ std::once_flag& Once() {
   return once;
 }
 
+class DroppingSink final : public InputSink {
+ public:
+  void MouseMove(POINT) override {}
+  void MouseButton(backend::MouseButton, bool, POINT) override {}
+  void MouseWheel(int) override {}
+  void Key(UINT, bool) override {}
+  void Text(std::string_view) override {}
+  void Exposed() override {}
+  void CloseRequested() override {}
+};
+
+InputSink* installedSink = nullptr;
+
 std::unique_ptr<Backend> Choose() {
-  const char* setting = std::getenv("TD_BACKEND");
-  bool displayReachable = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
-  bool wantSdl = setting ? std::strcmp(setting, "sdl") == 0 : displayReachable;
+  std::optional<std::string> setting = settings::Read(settings::Setting::kBackend);
+  bool wantSdl = setting ? *setting == "sdl" : settings::DisplayReachable();
   if (wantSdl) {
-    POINT size = user::Global().screenSize;
-    if (auto sdl = CreateSdl(size.x, size.y)) return sdl;
+    const Surface& screen = gdi::Screen();
+    if (auto sdl = CreateSdl(screen.width, screen.height)) return sdl;
   }
   return CreateHeadless();
 }
 
 }  // namespace
+
+void SetInputSink(InputSink* sink) { installedSink = sink; }
+
+InputSink& Sink() {
+  static DroppingSink dropping;
+  return installedSink ? *installedSink : dropping;
+}
 
 Backend& Current() {
   std::call_once(Once(), [] {

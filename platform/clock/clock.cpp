@@ -17,7 +17,7 @@ struct ClockState {
   int nextId = 1;
 };
 
-ClockState& State() {
+ClockState& TheClock() {
   static auto* state = new ClockState();  // lives to the end of the process
   return *state;
 }
@@ -25,24 +25,24 @@ ClockState& State() {
 }  // namespace
 
 std::uint64_t ClockMilliseconds() {
-  ClockState& state = State();
+  ClockState& state = TheClock();
   if (state.isVirtual) return state.virtualNow;
   return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                         std::chrono::steady_clock::now() - state.start)
                                         .count());
 }
 
-bool ClockIsVirtual() { return State().isVirtual; }
+bool ClockIsVirtual() { return TheClock().isVirtual; }
 
 void UseVirtualClock(std::uint64_t start) {
-  State().virtualNow = start;
-  State().isVirtual = true;
+  TheClock().virtualNow = start;
+  TheClock().isVirtual = true;
 }
 
-void UseRealClock() { State().isVirtual = false; }
+void UseRealClock() { TheClock().isVirtual = false; }
 
 void AdvanceVirtualClock(std::uint64_t milliseconds) {
-  ClockState& state = State();
+  ClockState& state = TheClock();
   if (!state.isVirtual || milliseconds == 0) return;
   std::uint64_t from = state.virtualNow;
   std::uint64_t to = from + milliseconds;
@@ -56,7 +56,7 @@ void AdvanceVirtualClock(std::uint64_t milliseconds) {
 }
 
 int AddClockListener(ClockListener listener) {
-  ClockState& state = State();
+  ClockState& state = TheClock();
   std::lock_guard<std::mutex> guard(state.listenersLock);
   int id = state.nextId++;
   state.listeners.emplace(id, std::move(listener));
@@ -64,7 +64,7 @@ int AddClockListener(ClockListener listener) {
 }
 
 void RemoveClockListener(int id) {
-  ClockState& state = State();
+  ClockState& state = TheClock();
   std::lock_guard<std::mutex> guard(state.listenersLock);
   state.listeners.erase(id);
 }

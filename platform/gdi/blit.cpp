@@ -70,8 +70,8 @@ void Transfer(DcObject* dc, RECT dest, const BlitSource* src, const Surface* mas
   bool plainCopy = src && !mask && fore == 0xCC && sameSize && src->monochrome == dc->monochrome;
 
   for (const RECT& clip : dc->Clip()) {
-    RECT r = IntersectRects(clip, box);
-    if (RectEmpty(r)) continue;
+    RECT r = Intersection(clip, box);
+    if (IsEmpty(r)) continue;
     for (int y = r.top; y < r.bottom; ++y) {
       int j = y - box.top;
       int sy = 0;

@@ -184,7 +184,7 @@ BOOL RectVisible(HDC handle, const RECT* rect) {
   if (!dc || !rect) return FALSE;
   RECT r = ToSurface(dc, Normalized(ToDevice(dc, *rect)));
   for (const RECT& c : dc->Clip()) {
-    if (!RectEmpty(IntersectRects(c, r))) return TRUE;
+    if (!IsEmpty(Intersection(c, r))) return TRUE;
   }
   return FALSE;
 }

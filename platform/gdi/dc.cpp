@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "settings/settings.h"
+
 namespace platform::gdi {
 
 const std::vector<RECT>& DcObject::Clip() {
@@ -20,15 +22,15 @@ const std::vector<RECT>& DcObject::Clip() {
   if (surface) {
     RECT bounds{0, 0, surface->width, surface->height};
     for (const RECT& v : visible) {
-      RECT r = IntersectRects(v, bounds);
-      if (RectEmpty(r)) continue;
+      RECT r = Intersection(v, bounds);
+      if (IsEmpty(r)) continue;
       if (!state.clip) {
         clipCache_.push_back(r);
         continue;
       }
       for (RECT c : state.clip->Rects()) {
-        RECT s = IntersectRects(ToSurface(this, c), r);
-        if (!RectEmpty(s)) clipCache_.push_back(s);
+        RECT s = Intersection(ToSurface(this, c), r);
+        if (!IsEmpty(s)) clipCache_.push_back(s);
       }
     }
   }
@@ -129,10 +131,10 @@ Surface& Screen() {
   static Surface screen = [] {
     Surface s;
     int width = 800, height = 600;
-    if (const char* setting = std::getenv("TD_SCREEN")) {
+    if (std::optional<std::string> setting = settings::Read(settings::Setting::kScreen)) {
       int w = 0, h = 0;
-      if (std::sscanf(setting, "%dx%d", &w, &h) == 2 && w >= 320 && h >= 200 && w <= 8192 &&
-          h <= 8192) {
+      if (std::sscanf(setting->c_str(), "%dx%d", &w, &h) == 2 && w >= 320 && h >= 200 &&
+          w <= 8192 && h <= 8192) {
         width = w;
         height = h;
       }

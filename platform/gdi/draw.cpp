@@ -276,7 +276,7 @@ int FillRect(HDC handle, const RECT* rect, HBRUSH brushHandle) {
   BrushObject* brush = BrushFromHandle(brushHandle, scratch);
   if (!dc || !rect || !brush) return FALSE;
   RECT r = ToDevice(dc, *rect);
-  if (RectEmpty(r)) return TRUE;
+  if (IsEmpty(r)) return TRUE;
   FillRop3(dc, ToSurface(dc, r), BrushSampler(dc, brush), 0xF0);
   return TRUE;
 }
@@ -287,7 +287,7 @@ int FrameRect(HDC handle, const RECT* rect, HBRUSH brushHandle) {
   BrushObject* brush = BrushFromHandle(brushHandle, scratch);
   if (!dc || !rect || !brush) return FALSE;
   RECT r = ToDevice(dc, *rect);
-  if (RectEmpty(r)) return TRUE;
+  if (IsEmpty(r)) return TRUE;
   RECT s = ToSurface(dc, r);
   Region band = Region::Combine(
       Region(s), Region(RECT{s.left + 1, s.top + 1, s.right - 1, s.bottom - 1}), Region::Op::Diff);
@@ -300,7 +300,7 @@ BOOL InvertRect(HDC handle, const RECT* rect) {
   DcObject* dc = FindDc(handle);
   if (!dc || !rect) return FALSE;
   RECT r = ToDevice(dc, *rect);
-  if (RectEmpty(r)) return TRUE;
+  if (IsEmpty(r)) return TRUE;
   FillRop3(dc, ToSurface(dc, r), BrushSampler(dc, nullptr), 0x55);
   return TRUE;
 }

@@ -202,7 +202,7 @@ int DrawTextA(HDC handle, LPCSTR text, int length, LPRECT rect, UINT format) {
     for (const Char& c : line.chars) codes.push_back(c.code == U'\t' ? U' ' : c.code);
     if (drawText && dc->state.backgroundMode == OPAQUE && line.width > 0) {
       RECT cell{p.x, p.y, p.x + line.width, p.y + m.tmHeight};
-      if (clip) cell = IntersectRects(cell, *clip);
+      if (clip) cell = Intersection(cell, *clip);
       FillRop3(dc, ToSurface(dc, cell), BrushSampler(dc, &background), 0xF0);
     }
     if (drawText) PaintGlyphs(dc, p.x, p.y, codes, line.advances.data(), clip);

@@ -6,7 +6,7 @@ using namespace platform::gdi;
 namespace {
 
 void FillSolid(DcObject* dc, RECT device, COLORREF colour) {
-  if (RectEmpty(device)) return;
+  if (IsEmpty(device)) return;
   BrushObject brush;
   brush.colour = colour;
   FillRop3(dc, ToSurface(dc, device), BrushSampler(dc, &brush), 0xF0);
@@ -77,7 +77,7 @@ BOOL DrawFocusRect(HDC handle, const RECT* rect) {
   DcObject* dc = FindDc(handle);
   if (!dc || !rect) return FALSE;
   RECT s = ToSurface(dc, Normalized(ToDevice(dc, *rect)));
-  if (RectEmpty(s)) return TRUE;
+  if (IsEmpty(s)) return TRUE;
   // Every other pixel of the one-pixel frame is inverted; each frame pixel is visited once,
   // so drawing it again restores the picture.
   auto dot = [&](int x, int y) {

@@ -1,6 +1,8 @@
 #include "gdi/font.h"
 
 #include <ft2build.h>
+
+#include "settings/settings.h"
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 #include <strings.h>
@@ -31,8 +33,8 @@ std::string FindFontFile(const std::string& name) {
   static const char* const kFolders[] = {
       "/usr/share/fonts/truetype/liberation2/", "/usr/share/fonts/truetype/liberation/",
       "/usr/share/fonts/truetype/dejavu/", "/usr/share/fonts/TTF/", "/usr/local/share/fonts/"};
-  if (const char* folder = std::getenv("TD_FONT_DIR")) {
-    std::string path = std::string(folder) + "/" + name;
+  if (std::optional<std::string> folder = settings::Read(settings::Setting::kFontDir)) {
+    std::string path = *folder + "/" + name;
     if (FileExists(path)) return path;
   }
   for (const char* folder : kFolders) {

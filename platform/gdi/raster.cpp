@@ -99,8 +99,8 @@ void FillRop3(DcObject* dc, RECT rect, const BrushSampler& brush, unsigned ropIn
   bool usesPattern = RopUsesPattern(ropIndex);
   if (usesPattern && brush.Hollow()) return;
   for (const RECT& c : dc->Clip()) {
-    RECT r = IntersectRects(c, rect);
-    if (RectEmpty(r)) continue;
+    RECT r = Intersection(c, rect);
+    if (IsEmpty(r)) continue;
     for (int y = r.top; y < r.bottom; ++y) {
       std::uint32_t* row = dc->surface->Row(y);
       if (ropIndex == 0xF0 && brush.Solid()) {

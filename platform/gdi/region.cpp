@@ -82,15 +82,8 @@ bool SameSpans(const std::vector<Span>& a, const std::vector<Span>& b) {
 
 }  // namespace
 
-RECT IntersectRects(const RECT& a, const RECT& b) {
-  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-         std::min(a.bottom, b.bottom)};
-  if (RectEmpty(r)) r = {0, 0, 0, 0};
-  return r;
-}
-
 Region::Region(const RECT& rect) {
-  if (!RectEmpty(rect)) rects_.push_back(rect);
+  if (!IsEmpty(rect)) rects_.push_back(rect);
 }
 
 Region Region::FromRects(const std::vector<RECT>& rects) {
@@ -120,10 +113,16 @@ bool Region::Contains(int x, int y) const {
 
 bool Region::Intersects(const RECT& rect) const {
   for (const RECT& r : rects_) {
-    if (!RectEmpty(IntersectRects(r, rect))) return true;
+    if (!IsEmpty(Intersection(r, rect))) return true;
   }
   return false;
 }
+
+void Region::Subtract(const RECT& rect) {
+  if (!IsEmpty(rect) && Intersects(rect)) *this = Combine(*this, Region(rect), Op::Diff);
+}
+
+void Region::Intersect(const RECT& rect) { *this = Combine(*this, Region(rect), Op::And); }
 
 void Region::Offset(int dx, int dy) {
   for (RECT& r : rects_) {

@@ -14,8 +14,8 @@ namespace platform::gdi {
 void ComposeScreen(const std::vector<ScreenLayer>& layers, const RECT* damage) {
   Surface& screen = Screen();
   RECT area{0, 0, screen.width, screen.height};
-  if (damage) area = IntersectRects(area, *damage);
-  if (RectEmpty(area)) return;
+  if (damage) area = Intersection(area, *damage);
+  if (IsEmpty(area)) return;
   std::uint32_t desktop = ToPixel(SystemColour(COLOR_BACKGROUND));
   for (int y = area.top; y < area.bottom; ++y) {
     std::fill(screen.Row(y) + area.left, screen.Row(y) + area.right, desktop);
@@ -24,8 +24,8 @@ void ComposeScreen(const std::vector<ScreenLayer>& layers, const RECT* damage) {
     if (!layer.surface) continue;
     RECT placed{layer.position.x, layer.position.y, layer.position.x + layer.surface->width,
                 layer.position.y + layer.surface->height};
-    RECT r = IntersectRects(placed, area);
-    if (RectEmpty(r)) continue;
+    RECT r = Intersection(placed, area);
+    if (IsEmpty(r)) continue;
     for (int y = r.top; y < r.bottom; ++y) {
       const std::uint32_t* source =
           layer.surface->pixels.data() +

@@ -16,11 +16,11 @@ RealizedFont* DcFont(DcObject* dc) {
 namespace {
 
 void FillDeviceRect(DcObject* dc, RECT r, std::uint32_t pixel, const RECT* limit) {
-  if (limit) r = IntersectRects(r, *limit);
-  if (RectEmpty(r)) return;
+  if (limit) r = Intersection(r, *limit);
+  if (IsEmpty(r)) return;
   RECT s = ToSurface(dc, r);
   for (const RECT& c : dc->Clip()) {
-    RECT part = IntersectRects(c, s);
+    RECT part = Intersection(c, s);
     for (int y = part.top; y < part.bottom; ++y) {
       std::uint32_t* row = dc->surface->Row(y);
       std::fill(row + part.left, row + part.right, pixel);
@@ -43,7 +43,7 @@ void PaintGlyphs(DcObject* dc, int x, int y, std::u32string_view text, const INT
   int penX = x + dc->origin.x;
   const auto& clip = dc->Clip();
   RECT bound{0, 0, dc->surface->width, dc->surface->height};
-  if (limit) bound = IntersectRects(bound, ToSurface(dc, *limit));
+  if (limit) bound = Intersection(bound, ToSurface(dc, *limit));
   for (std::size_t i = 0; i < text.size(); ++i) {
     const Glyph& glyph = font->GlyphFor(text[i]);
     for (const Glyph::Run& run : glyph.runs) {
@@ -112,7 +112,7 @@ BOOL TextOut(HDC handle, int x, int y, UINT options, const RECT* rect, LPCSTR te
   }
   if (dc->state.backgroundMode == OPAQUE && width > 0) {
     RECT cell = ToSurface(dc, RECT{left, top, left + width, top + height});
-    if (limit) cell = IntersectRects(cell, ToSurface(dc, *limit));
+    if (limit) cell = Intersection(cell, ToSurface(dc, *limit));
     BrushObject solid;
     solid.colour = dc->state.backgroundColour;
     FillRop3(dc, cell, BrushSampler(dc, &solid), 0xF0);

@@ -10,6 +10,7 @@
 
 #include "kernel/internal.h"
 #include "platform/win32.h"
+#include "settings/settings.h"
 
 namespace platform::kernel {
 namespace {
@@ -216,7 +217,7 @@ bool ParseDriveTable(const std::string& text, std::array<Drive, 26>& drives, std
 std::string FormatDriveTable() {
   static const char* const kTypeNames[] = {"",       "",      "removable", "fixed",
                                            "remote", "cdrom", "ramdisk"};
-  KernelState& state = State();
+  KernelState& state = TheKernel();
   std::lock_guard lock(state.mutex);
   std::string table;
   for (int i = 0; i < 26; ++i) {
@@ -237,9 +238,9 @@ std::string FormatDriveTable() {
 
 void DefaultDrives(std::array<Drive, 26>& drives) {
   std::string reason;
-  const char* setting = std::getenv("TD_DRIVES");
-  if (setting == nullptr || !ParseDriveTable(setting, drives, reason)) {
-    if (setting != nullptr) std::fprintf(stderr, "TD_DRIVES ignored: %s\n", reason.c_str());
+  std::optional<std::string> setting = settings::Read(settings::Setting::kDrives);
+  if (!setting || !ParseDriveTable(*setting, drives, reason)) {
+    if (setting) std::fprintf(stderr, "TD_DRIVES ignored: %s\n", reason.c_str());
     ParseDriveTable("C=/", drives, reason);
   }
 }
@@ -249,7 +250,7 @@ void DefaultDrives(std::array<Drive, 26>& drives) {
 using namespace platform::kernel;
 
 DWORD GetLogicalDrives() {
-  KernelState& state = State();
+  KernelState& state = TheKernel();
   std::lock_guard lock(state.mutex);
   DWORD mask = 0;
   for (int i = 0; i < 26; ++i) {
@@ -259,7 +260,7 @@ DWORD GetLogicalDrives() {
 }
 
 UINT GetDriveTypeA(LPCSTR rootPathName) {
-  KernelState& state = State();
+  KernelState& state = TheKernel();
   std::lock_guard lock(state.mutex);
   int index = DriveOfRoot(state, rootPathName);
   if (index < 0 || !state.drives[index].present) return DRIVE_NO_ROOT_DIR;
@@ -270,7 +271,7 @@ BOOL GetVolumeInformationA(LPCSTR rootPathName, LPSTR volumeNameBuffer, DWORD vo
                            LPDWORD volumeSerialNumber, LPDWORD maximumComponentLength,
                            LPDWORD fileSystemFlags, LPSTR fileSystemNameBuffer,
                            DWORD fileSystemNameSize) {
-  KernelState& state = State();
+  KernelState& state = TheKernel();
   Drive drive;
   {
     std::lock_guard lock(state.mutex);
@@ -301,7 +302,7 @@ BOOL GetVolumeInformationA(LPCSTR rootPathName, LPSTR volumeNameBuffer, DWORD vo
 }
 
 UINT SetErrorMode(UINT mode) {
-  KernelState& state = State();
+  KernelState& state = TheKernel();
   std::lock_guard lock(state.mutex);
   UINT previous = state.errorMode;
   state.errorMode = mode;
@@ -314,7 +315,7 @@ DWORD WNetGetConnectionA(LPCSTR localName, LPSTR remoteName, LPDWORD length) {
       !std::isalpha(static_cast<unsigned char>(localName[0]))) {
     return ERROR_BAD_DEVICE;
   }
-  KernelState& state = State();
+  KernelState& state = TheKernel();
   std::string share;
   {
     std::lock_guard lock(state.mutex);
@@ -340,7 +341,7 @@ bool InstallDriveTable(const std::string& table, std::string* error) {
     if (error != nullptr) *error = reason;
     return false;
   }
-  kernel::KernelState& state = kernel::State();
+  kernel::KernelState& state = kernel::TheKernel();
   std::lock_guard lock(state.mutex);
   kernel::ApplyDriveTable(state, drives);
   return true;
@@ -349,7 +350,7 @@ bool InstallDriveTable(const std::string& table, std::string* error) {
 void InstallDefaultDriveTable() {
   std::array<kernel::Drive, 26> drives;
   kernel::DefaultDrives(drives);
-  kernel::KernelState& state = kernel::State();
+  kernel::KernelState& state = kernel::TheKernel();
   std::lock_guard lock(state.mutex);
   kernel::ApplyDriveTable(state, drives);
 }

@@ -1,13 +1,13 @@
 // Shared state of the kernel services: the drive table, the current directories and
 // the resolution of Windows names to host paths.
 #pragma once
-#include "private.h"
 #include <array>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/types.h"
+#include "private.h"
 
 namespace platform::kernel {
 
@@ -35,7 +35,7 @@ struct KernelState {
 };
 
 // The state, set up from TD_DRIVES and the host working directory on first use.
-KernelState& State();
+KernelState& TheKernel();
 
 // Parses a table in TD_DRIVES syntax; false with a reason when it is not valid.
 bool ParseDriveTable(const std::string& text, std::array<Drive, 26>& drives, std::string& error);

@@ -219,7 +219,7 @@ DWORD ResolveLocked(KernelState& state, const std::string& name, ResolvedPath& o
 }
 
 DWORD Resolve(const std::string& name, ResolvedPath& out, NameCheck check) {
-  KernelState& state = State();
+  KernelState& state = TheKernel();
   std::lock_guard lock(state.mutex);
   return ResolveLocked(state, name, out, check);
 }
@@ -282,7 +282,7 @@ void ApplyDriveTable(KernelState& state, const std::array<Drive, 26>& drives) {
   state.driveCurrent[current[0] - 'A'] = current;
 }
 
-KernelState& State() {
+KernelState& TheKernel() {
   static KernelState* state = [] {
     auto* created = new KernelState;  // used by static destructors elsewhere too
     std::array<Drive, 26> drives;
@@ -314,7 +314,7 @@ BOOL SetCurrentDirectoryA(LPCSTR pathName) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  KernelState& state = State();
+  KernelState& state = TheKernel();
   std::lock_guard lock(state.mutex);
   std::string name = pathName;
   // An empty name keeps the current directory: for a typed "[folder]" entry the
@@ -359,7 +359,7 @@ BOOL SetCurrentDirectoryA(LPCSTR pathName) {
 }
 
 DWORD GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
-  KernelState& state = State();
+  KernelState& state = TheKernel();
   std::lock_guard lock(state.mutex);
   return CopyName(state.current, bufferLength, buffer);
 }
@@ -377,7 +377,7 @@ DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR*
   std::vector<std::string> parts;
   std::string full;
   {
-    KernelState& state = State();
+    KernelState& state = TheKernel();
     std::lock_guard lock(state.mutex);
     DWORD error = MakeFull(state, fileName, root, parts);
     if (error != 0) {
@@ -403,7 +403,7 @@ DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR*
 namespace platform {
 
 std::string HostToWindowsPath(const std::string& hostPath) {
-  kernel::KernelState& state = kernel::State();
+  kernel::KernelState& state = kernel::TheKernel();
   std::lock_guard lock(state.mutex);
   return kernel::HostToWindowsLocked(state, hostPath);
 }

@@ -11,12 +11,6 @@ namespace {
 
 POINT ScreenPoint(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
-bool HasFrameArea(const Window* w) {
-  return w->client.left != 0 || w->client.top != 0 ||
-         w->client.right != w->rect.right - w->rect.left ||
-         w->client.bottom != w->rect.bottom - w->rect.top;
-}
-
 // The class cursor in the client area, the sizing arrows on a sizing border, else the arrow.
 LRESULT SetDefaultCursor(const Window* w, int hit) {
   LPCSTR shape = IDC_ARROW;
@@ -116,7 +110,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return HitTest(w, ScreenPoint(lParam));
     case WM_NCACTIVATE:
       // The caption changes colour now, not at the next paint.
-      if (ReallyVisible(w) && HasFrameArea(w)) SendMessageA(window, WM_NCPAINT, 1, 0);
+      if (ReallyVisible(w) && w->HasNonClientArea()) SendMessageA(window, WM_NCPAINT, 1, 0);
       return TRUE;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE && !(w->style & WS_MINIMIZE)) SetFocus(window);

@@ -7,8 +7,8 @@ namespace platform::user {
 void ChangeFocus(Window* w) {
   State& state = Global();
   if (state.focus == w) return;
-  HWND newHandle = H(w);
-  HWND oldHandle = H(state.focus);
+  HWND newHandle = HandleOf(w);
+  HWND oldHandle = HandleOf(state.focus);
   if (Window* old = state.focus) {
     state.focus = nullptr;
     Send(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(newHandle), 0);
@@ -26,9 +26,9 @@ void ActivateWindow(Window* w, int how) {
   State& state = Global();
   if (w) w = TopLevelOf(w);
   if (state.active == w) return;
-  HWND newHandle = H(w);
+  HWND newHandle = HandleOf(w);
   Window* old = state.active;
-  HWND oldHandle = H(old);
+  HWND oldHandle = HandleOf(old);
   state.active = w;
   if (old) {
     Send(old, WM_NCACTIVATE, FALSE, 0);
@@ -97,14 +97,14 @@ void ReleaseCaptureOf(Window* w) {
 
 using namespace platform::user;
 
-HWND GetActiveWindow() { return H(Global().active); }
-HWND GetForegroundWindow() { return H(Global().active); }
-HWND GetFocus() { return H(Global().focus); }
-HWND GetCapture() { return H(Global().capture); }
+HWND GetActiveWindow() { return HandleOf(Global().active); }
+HWND GetForegroundWindow() { return HandleOf(Global().active); }
+HWND GetFocus() { return HandleOf(Global().focus); }
+HWND GetCapture() { return HandleOf(Global().capture); }
 
 HWND SetActiveWindow(HWND window) {
   State& state = Global();
-  HWND old = H(state.active);
+  HWND old = HandleOf(state.active);
   if (!window) {
     ActivateWindow(nullptr, WA_INACTIVE);
     return old;
@@ -127,7 +127,7 @@ BOOL SetForegroundWindow(HWND window) {
 
 HWND SetFocus(HWND window) {
   State& state = Global();
-  HWND old = H(state.focus);
+  HWND old = HandleOf(state.focus);
   if (!window) {
     ChangeFocus(nullptr);
     return old;
@@ -152,7 +152,7 @@ HWND SetFocus(HWND window) {
 HWND SetCapture(HWND window) {
   State& state = Global();
   Window* old = state.capture;
-  HWND oldHandle = H(old);
+  HWND oldHandle = HandleOf(old);
   Window* w = Lookup(window);
   if (!w) return nullptr;
   if (old == w) return oldHandle;

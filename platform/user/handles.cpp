@@ -9,6 +9,7 @@
 #include "backend/backend.h"
 #include "gdi/objects.h"
 #include "platform/kernel.h"
+#include "user/input.h"
 #include "user/state.h"
 
 namespace platform::user {
@@ -146,6 +147,7 @@ void EnsureStarted() {
   desktop->client = desktop->rect;
   desktop->threadId = state.guiThread;
   state.desktop = desktop;
+  InstallHostInput();
   backend::Current();
   StartedFlag().store(true);
 }

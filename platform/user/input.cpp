@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/kernel.h"
 #include "user/state.h"
+#include "user/surfaces.h"
 
 namespace platform::user {
 namespace {
@@ -249,7 +250,33 @@ InputEvent Event(Kind kind) {
   return e;
 }
 
+// Host input from the backend, fed in like the harness's.
+class HostInput final : public backend::InputSink {
+ public:
+  void MouseMove(POINT screen) override { InjectMouseMove(screen); }
+  void MouseButton(backend::MouseButton button, bool down, POINT screen) override {
+    InjectMouseButton(button, down, screen);
+  }
+  void MouseWheel(int delta) override { InjectMouseWheel(delta, TheInput().cursor); }
+  void Key(UINT virtualKey, bool down) override { InjectKey(virtualKey, down); }
+  void Text(std::string_view utf8) override {
+    // Keys of the US layout make their characters through TranslateMessage; what they
+    // cannot make (accented letters and the like) arrives here.
+    for (char c : utf8)
+      if (static_cast<unsigned char>(c) >= 0x80) InjectChar(static_cast<unsigned char>(c));
+  }
+  void Exposed() override { ScreenChanged(); }
+  void CloseRequested() override {
+    if (Window* active = Global().active) PostMessageA(active->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+};
+
 }  // namespace
+
+void InstallHostInput() {
+  static HostInput sink;
+  backend::SetInputSink(&sink);
+}
 
 bool InputPending() {
   Input& input = TheInput();
@@ -259,8 +286,7 @@ bool InputPending() {
 
 bool TakeInputMessage(HWND filter, UINT first, UINT last, bool remove, MSG* out) {
   Input& input = TheInput();
-  const HWND threadOnly = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
-  if (filter == threadOnly) return false;
+  if (filter == kThreadMessagesOnly) return false;
   // Route one event at a time, only when nothing routed is waiting, so that each event
   // is hit-tested against the windows as the earlier events left them.
   while (input.routed.empty()) {

@@ -2,12 +2,13 @@
 // harness call these with screen points and virtual keys; routing to windows happens when
 // the queue hands the input out, as a real desktop does.
 #pragma once
-#include "private.h"
+#include "backend/backend.h"
 #include "platform/types.h"
+#include "private.h"
 
 namespace platform::user {
 
-enum class MouseButton { Left, Right, Middle };
+using MouseButton = backend::MouseButton;
 
 void InjectMouseMove(POINT screen);
 void InjectMouseButton(MouseButton button, bool down, POINT screen);
@@ -20,5 +21,8 @@ void InjectChar(unsigned char character);
 char KeyToChar(UINT virtualKey, bool shift, bool control, bool capsLock);
 UINT ScanCodeOf(UINT virtualKey);
 bool IsExtendedKey(UINT virtualKey);
+
+// Makes the window manager the receiver of the backend's host input.
+void InstallHostInput();
 
 }  // namespace platform::user

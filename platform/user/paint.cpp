@@ -22,12 +22,6 @@ RECT ClientRectOnScreen(const Window* w) {
   return Offset(ClientBounds(w), o.x, o.y);
 }
 
-bool HasFrame(const Window* w) {
-  return w->client.left != 0 || w->client.top != 0 ||
-         w->client.right != w->rect.right - w->rect.left ||
-         w->client.bottom != w->rect.bottom - w->rect.top;
-}
-
 // The screen is the GDI's screen surface, so that a screen DC and the composition agree.
 Surface& Screen() { return gdi::Screen(); }
 
@@ -50,17 +44,8 @@ void EnsureSurface(Window* w) {
   int height = std::max<int>(0, w->rect.bottom - w->rect.top);
   if (!w->surface) w->surface = std::make_unique<Surface>();
   Surface& s = *w->surface;
-  if (s.width == width && s.height == height) return;
   // Keep what was drawn where it still fits; the rest waits for the next paint.
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0x00C0C0C0u);
-  int copyWidth = std::min(width, s.width), copyHeight = std::min(height, s.height);
-  for (int y = 0; y < copyHeight; ++y)
-    std::memcpy(&pixels[static_cast<std::size_t>(y) * width],
-                &s.pixels[static_cast<std::size_t>(y) * s.width],
-                static_cast<std::size_t>(copyWidth) * sizeof(std::uint32_t));
-  s.width = width;
-  s.height = height;
-  s.pixels.swap(pixels);
+  if (s.width != width || s.height != height) s.Resize(width, height, 0x00C0C0C0u);
 }
 
 void InvalidateWindow(Window* w, const RECT* rect, UINT flags) {
@@ -71,9 +56,11 @@ void InvalidateWindow(Window* w, const RECT* rect, UINT flags) {
     if (flags & RDW_INVALIDATE) {
       if (!IsEmpty(area)) {
         w->update.Add(area);
+        // Many small invalidations would otherwise fragment the region without bound.
+        if (w->update.Rects().size() > 64) w->update = Region(w->update.Bounds());
         if (flags & RDW_ERASE) w->flags |= kEraseNeeded;
       }
-      if ((flags & RDW_FRAME) && HasFrame(w)) w->flags |= kFrameNeeded;
+      if ((flags & RDW_FRAME) && w->HasNonClientArea()) w->flags |= kFrameNeeded;
     } else if (flags & RDW_VALIDATE) {
       w->update.Subtract(area);
       if (w->update.Empty() || (flags & RDW_NOERASE)) w->flags &= ~kEraseNeeded;
@@ -137,7 +124,7 @@ bool GetDrawTarget(HWND window, DrawArea area, DWORD dcxFlags, DrawTarget* out) 
   out->origin = POINT{bounds.left - topOrigin.x, bounds.top - topOrigin.y};
   out->visible.clear();
   if (!ReallyVisible(w)) return true;
-  RectSet visible(bounds);
+  Region visible(bounds);
   for (Window* a = w->parent; a && a != state.desktop; a = a->parent)
     visible.Intersect(ClientRectOnScreen(a));
   for (Window* x = w; x != top; x = x->parent) {
@@ -153,7 +140,7 @@ bool GetDrawTarget(HWND window, DrawArea area, DWORD dcxFlags, DrawTarget* out) 
       if (c->Visible()) visible.Subtract(WindowRectOnScreen(c));
   }
   visible.Intersect(WindowRectOnScreen(top));
-  visible.OffsetBy(-topOrigin.x, -topOrigin.y);
+  visible.Offset(-topOrigin.x, -topOrigin.y);
   out->visible = visible.Rects();
   return true;
 }

@@ -31,8 +31,6 @@ Queue& TheQueue() {
   return *queue;
 }
 
-const HWND kThreadOnly = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
-
 bool Admits(UINT message, UINT first, UINT last) {
   if (first == 0 && last == 0) return true;
   if (first > last) return message >= first || message <= last;
@@ -41,7 +39,7 @@ bool Admits(UINT message, UINT first, UINT last) {
 
 bool MatchesWindow(HWND target, HWND filter) {
   if (!filter) return true;
-  if (filter == kThreadOnly) return target == nullptr;
+  if (filter == kThreadMessagesOnly) return target == nullptr;
   return target == filter;
 }
 
@@ -74,7 +72,7 @@ bool Peek(MSG* out, HWND filter, UINT first, UINT last, UINT flags) {
   EnsureStarted();
   Queue& queue = TheQueue();
   bool remove = (flags & PM_REMOVE) != 0;
-  if (filter && filter != kThreadOnly && !Lookup(filter)) return false;
+  if (filter && filter != kThreadMessagesOnly && !Lookup(filter)) return false;
   PollBackendNow();
   {
     std::lock_guard<std::mutex> guard(queue.lock);
@@ -89,14 +87,15 @@ bool Peek(MSG* out, HWND filter, UINT first, UINT last, UINT flags) {
     return true;
   {
     std::lock_guard<std::mutex> guard(queue.lock);
-    if (queue.quit && (!filter || filter == kThreadOnly)) {
+    if (queue.quit && (!filter || filter == kThreadMessagesOnly)) {
       *out = Stamp(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
       if (remove) queue.quit = false;
       return true;
     }
   }
   State& state = Global();
-  if (state.windowsNeedingPaint > 0 && Admits(WM_PAINT, first, last) && filter != kThreadOnly) {
+  if (state.windowsNeedingPaint > 0 && Admits(WM_PAINT, first, last) &&
+      filter != kThreadMessagesOnly) {
     Window* root = filter ? LookupQuiet(filter) : state.desktop;
     if (Window* w = root ? FindWindowToPaint(root) : nullptr) {
       if (!filter || w == root) {
@@ -121,7 +120,7 @@ bool HasWork() {
 }
 
 // Sleeps until something may have arrived, or `limit` milliseconds (negative: no limit).
-void Sleep(int limit) {
+void WaitForWork(int limit) {
   std::uint64_t due;
   int timeout = limit;
   if (NextTimerDue(&due)) {
@@ -138,7 +137,8 @@ void Sleep(int limit) {
   // Idle is when the screen is shown: after the queue has been drained.
   if (backend.ShowsScreen() && Global().screenDirty) {
     ComposeScreen();
-    backend.Present(ScreenSurface());
+    Surface& screen = ScreenSurface();
+    backend.Present(screen, {RECT{0, 0, screen.width, screen.height}}, GetCursor());
   }
   backend.Wait(timeout);
 }
@@ -234,7 +234,7 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
 }
 
 BOOL GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
-  if (!msg || (window && window != kThreadOnly && !Lookup(window))) {
+  if (!msg || (window && window != kThreadMessagesOnly && !Lookup(window))) {
     if (!msg) SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
@@ -245,18 +245,18 @@ BOOL GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
       SetMessageInfo(*msg);
       return msg->message == WM_QUIT ? FALSE : TRUE;
     }
-    if (window && window != kThreadOnly && !LookupQuiet(window)) {
+    if (window && window != kThreadMessagesOnly && !LookupQuiet(window)) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return -1;
     }
-    Sleep(-1);
+    WaitForWork(-1);
   }
 }
 
 BOOL WaitMessage() {
   EnsureStarted();
   EnsureClockListener();
-  if (!HasWork()) Sleep(-1);
+  if (!HasWork()) WaitForWork(-1);
   return TRUE;
 }
 
@@ -277,17 +277,17 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
     if (HasWork()) return WAIT_OBJECT_0;
     if (milliseconds == 0) return WAIT_TIMEOUT;
     if (milliseconds == INFINITE) {
-      Sleep(-1);
+      WaitForWork(-1);
       continue;
     }
     std::uint64_t now = platform::ClockMilliseconds();
     if (now - start >= milliseconds) return WAIT_TIMEOUT;
     if (platform::ClockIsVirtual()) {
       // Virtual time moves only when the test advances it; do not wait on it for ever.
-      Sleep(static_cast<int>(milliseconds));
+      WaitForWork(static_cast<int>(milliseconds));
       return HasWork() ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
     }
-    Sleep(static_cast<int>(milliseconds - (now - start)));
+    WaitForWork(static_cast<int>(milliseconds - (now - start)));
   }
 }
 

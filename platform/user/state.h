@@ -2,18 +2,24 @@
 // state (active window, focus, capture). Everything here belongs to the GUI thread except
 // the handle table's generations, which PostMessageA reads from other threads.
 #pragma once
-#include "private.h"
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "gdi/region.h"
 #include "gdi/surface.h"
 #include "platform/user.h"
-#include "user/rects.h"
+#include "private.h"
 
 namespace platform::user {
+
+using gdi::Region;
+using platform::Contains;
+using platform::Intersection;
+using platform::IsEmpty;
+using platform::Offset;
 
 struct WindowClass {
   std::string name;
@@ -71,13 +77,18 @@ struct Window {
   std::vector<BYTE> extra;
   std::uint32_t flags = 0;
   DWORD threadId = 0;
-  RectSet update;                    // client coordinates
+  Region update;                     // client coordinates
   std::unique_ptr<Surface> surface;  // top-level windows only: the backing store
   HWND lastActivePopup = nullptr;
   HICON icon = nullptr;
   HICON iconSmall = nullptr;
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
+  // Whether the client area leaves room for a frame, caption, menu bar or scroll bars.
+  bool HasNonClientArea() const {
+    return client.left != 0 || client.top != 0 || client.right != rect.right - rect.left ||
+           client.bottom != rect.bottom - rect.top;
+  }
   bool Visible() const { return (style & WS_VISIBLE) != 0; }
   bool Enabled() const { return (style & WS_DISABLED) == 0; }
   bool Has(WindowFlag f) const { return (flags & f) != 0; }
@@ -107,7 +118,9 @@ Window* LookupQuiet(HWND handle);
 // Safe from any thread: whether `handle` names a live window.
 bool HandleIsLive(HWND handle);
 
-inline HWND H(const Window* w) { return w ? w->handle : nullptr; }
+inline HWND HandleOf(const Window* w) { return w ? w->handle : nullptr; }
+// The window filter of PeekMessageA/GetMessageA that takes only thread messages (no window).
+inline const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
 DWORD CurrentThreadId();
 void EnsureStarted();  // creates the desktop and picks the backend on first use
 bool Started();        // safe from any thread

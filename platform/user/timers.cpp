@@ -52,10 +52,10 @@ bool NextTimerDue(std::uint64_t* due) {
 bool TakeDueTimer(HWND filter, bool remove, MSG* out) {
   std::uint64_t now = ClockMilliseconds();
   Timer* best = nullptr;
-  const HWND threadOnly = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
   for (Timer& t : Timers()) {
     if (t.due > now) continue;
-    if (filter == threadOnly ? t.window != nullptr : (filter && t.window != filter)) continue;
+    if (filter == kThreadMessagesOnly ? t.window != nullptr : (filter && t.window != filter))
+      continue;
     if (!best || t.due < best->due) best = &t;
   }
   if (!best) return false;

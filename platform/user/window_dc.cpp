@@ -15,14 +15,14 @@ std::vector<HDC>& IssuedDcs() {
   return *dcs;
 }
 
-HDC MakeDc(HWND window, DrawArea area, DWORD flags, const RectSet* within) {
+HDC MakeDc(HWND window, DrawArea area, DWORD flags, const Region* within) {
   DrawTarget target;
   if (!GetDrawTarget(window, area, flags, &target)) return nullptr;
   std::vector<RECT> visible = target.visible;
   if (within) {
-    RectSet clip;
+    Region clip;
     for (const RECT& r : within->Rects()) clip.Add(Offset(r, target.origin.x, target.origin.y));
-    RectSet inside;
+    Region inside;
     for (const RECT& r : visible) inside.Add(r);
     inside.Intersect(clip);
     visible = inside.Rects();
@@ -51,7 +51,7 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
     Send(w, WM_NCPAINT, 1, 0);
     if (!(w = LookupQuiet(window))) return nullptr;
   }
-  RectSet area = w->update;
+  Region area = w->update;
   bool erase = w->Has(kEraseNeeded);
   w->update.Clear();
   w->flags &= ~(kEraseNeeded | kInternalPaint);
@@ -85,7 +85,7 @@ HDC GetDCEx(HWND window, HRGN clip, DWORD flags) {
     DrawTarget target;
     if (!GetDrawTarget(window, area, flags, &target)) return nullptr;
     // The region is in the DC's own coordinates.
-    RectSet within;
+    Region within;
     if (flags & DCX_INTERSECTRGN) {
       for (const RECT& r : RegionRects(clip)) within.Add(r);
     } else {

@@ -51,7 +51,7 @@ LONG_PTR GetWindowLongA(HWND window, int index) {
     case GWLP_HINSTANCE:
       return reinterpret_cast<LONG_PTR>(w->instance);
     case GWLP_HWNDPARENT:
-      return reinterpret_cast<LONG_PTR>(w->IsChild() ? H(w->parent) : H(w->owner));
+      return reinterpret_cast<LONG_PTR>(w->IsChild() ? HandleOf(w->parent) : HandleOf(w->owner));
     case GWLP_ID:
       return w->id;
     case GWL_STYLE:
@@ -175,8 +175,8 @@ BOOL IsZoomed(HWND window) {
 HWND GetParent(HWND window) {
   Window* w = Lookup(window);
   if (!w) return nullptr;
-  if (w->IsChild()) return H(w->parent);
-  if (w->style & WS_POPUP) return H(w->owner);
+  if (w->IsChild()) return HandleOf(w->parent);
+  if (w->style & WS_POPUP) return HandleOf(w->owner);
   return nullptr;
 }
 
@@ -187,13 +187,13 @@ HWND GetAncestor(HWND window, UINT flags) {
   if (w == state.desktop) return nullptr;
   switch (flags) {
     case GA_PARENT:
-      return H(w->parent);
+      return HandleOf(w->parent);
     case GA_ROOT:
-      return H(TopLevelOf(w));
+      return HandleOf(TopLevelOf(w));
     case GA_ROOTOWNER: {
       Window* root = TopLevelOf(w);
       while (root->owner) root = root->owner;
-      return H(root);
+      return HandleOf(root);
     }
     default:
       SetLastError(ERROR_INVALID_PARAMETER);
@@ -211,13 +211,14 @@ HWND SetParent(HWND child, HWND newParent) {
     return nullptr;
   }
   Window* old = w->parent;
-  HWND oldHandle = old == state.desktop ? GetDesktopWindow() : H(old);
+  HWND oldHandle = old == state.desktop ? GetDesktopWindow() : HandleOf(old);
   if (old == p) return oldHandle;
   bool wasVisible = w->Visible();
   if (wasVisible)
     SetPosition(w, nullptr, 0, 0, 0, 0,
                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  if (!(w = LookupQuiet(child)) || !(p = LookupQuiet(newParent ? newParent : H(state.desktop))))
+  if (!(w = LookupQuiet(child)) ||
+      !(p = LookupQuiet(newParent ? newParent : HandleOf(state.desktop))))
     return oldHandle;
   UnlinkChild(w);
   LinkChild(p, w, nullptr);
@@ -248,7 +249,7 @@ HWND GetWindow(HWND window, UINT command) {
       return at != siblings->begin() ? (*(at - 1))->handle : nullptr;
     }
     case GW_OWNER:
-      return H(w->owner);
+      return HandleOf(w->owner);
     case GW_CHILD:
       return w->children.empty() ? nullptr : w->children.front()->handle;
     case GW_ENABLEDPOPUP:

@@ -6,41 +6,6 @@
 
 using COLOR16 = USHORT;
 
-// Constants the generated table lacks.
-inline constexpr int TA_NOUPDATECP = 0;
-inline constexpr int TA_UPDATECP = 1;
-inline constexpr int TA_LEFT = 0;
-inline constexpr int TA_RIGHT = 2;
-inline constexpr int TA_CENTER = 6;
-inline constexpr int TA_TOP = 0;
-inline constexpr int TA_BOTTOM = 8;
-inline constexpr int TA_BASELINE = 24;
-inline constexpr int RGN_AND = 1;
-inline constexpr int RGN_OR = 2;
-inline constexpr int RGN_XOR = 3;
-inline constexpr int RGN_DIFF = 4;
-inline constexpr int RGN_COPY = 5;
-inline constexpr int ERROR = 0;
-inline constexpr int NULLREGION = 1;
-inline constexpr int SIMPLEREGION = 2;
-inline constexpr int COMPLEXREGION = 3;
-inline constexpr int HOLLOW_BRUSH = 5;
-inline constexpr int DEFAULT_PITCH = 0;
-inline constexpr int FIXED_PITCH = 1;
-inline constexpr int VARIABLE_PITCH = 2;
-inline constexpr int FF_DONTCARE = 0x00;
-inline constexpr int FF_ROMAN = 0x10;
-inline constexpr int FF_SWISS = 0x20;
-inline constexpr int FF_MODERN = 0x30;
-inline constexpr int DEFAULT_QUALITY = 0;
-inline constexpr int NONANTIALIASED_QUALITY = 3;
-inline constexpr int DT_RASDISPLAY = 1;
-inline constexpr int TRUETYPE_FONTTYPE = 4;
-inline constexpr int DI_MASK = 1;
-inline constexpr int DI_IMAGE = 2;
-inline constexpr int DI_NORMAL = 3;
-inline constexpr int DI_COMPAT = 4;
-inline constexpr int DI_DEFAULTSIZE = 8;
 constexpr DWORD MAKEROP4(DWORD fore, DWORD back) { return ((back << 8) & 0xFF000000u) | fore; }
 
 #pragma pack(push, 2)
