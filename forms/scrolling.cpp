@@ -1,0 +1,164 @@
+// TScrollingWinControl: scroll bars whose ranges follow the extent of the children.
+#include <algorithm>
+
+#include "forms/form.h"
+
+TD_IMPLEMENT_CLASS(TControlScrollBar)
+void TControlScrollBar::Describe(Describer& d) {
+  d.Property("Margin", &TControlScrollBar::Margin, &TControlScrollBar::SetMargin).Default(0);
+  d.Property("Position", &TControlScrollBar::Position, &TControlScrollBar::SetPosition).Default(0);
+  d.Property("Range", &TControlScrollBar::Range, &TControlScrollBar::SetRange).Default(0);
+  d.Property("Visible", &TControlScrollBar::Visible, &TControlScrollBar::SetVisible).Default(true);
+}
+
+TControlScrollBar::TControlScrollBar(TScrollingWinControl* control, TScrollBarKind kind)
+    : control_(control), kind_(kind) {}
+
+void TControlScrollBar::SetPosition(int value) {
+  int client = kind_ == sbHorizontal ? control_->ClientWidth() : control_->ClientHeight();
+  int limit = std::max(0, range_ - client);
+  value = std::clamp(value, 0, limit);
+  if (value == position_) return;
+  int delta = position_ - value;
+  position_ = value;
+  if (kind_ == sbHorizontal)
+    control_->ScrollBy(delta, 0);
+  else
+    control_->ScrollBy(0, delta);
+  Update();
+}
+
+void TControlScrollBar::SetRange(int value) {
+  range_ = std::max(0, value);
+  control_->UpdateScrollBars();
+}
+
+void TControlScrollBar::SetVisible(bool value) {
+  visible_ = value;
+  control_->UpdateScrollBars();
+}
+
+bool TControlScrollBar::IsScrollBarVisible() const { return shown_; }
+
+void TControlScrollBar::Update() {
+  if (!control_->HasWindow()) return;
+  int bar = kind_ == sbHorizontal ? SB_HORZ : SB_VERT;
+  int client = kind_ == sbHorizontal ? control_->ClientWidth() : control_->ClientHeight();
+  bool show = visible_ && range_ > client;
+  // PENDING(platform scroll bars): ShowScrollBar and SetScrollInfo.
+  shown_ = show;
+  (void)bar;
+}
+
+TD_IMPLEMENT_CLASS(TScrollingWinControl)
+void TScrollingWinControl::Describe(Describer& d) {
+  d.Property("AutoScroll", &TScrollingWinControl::AutoScroll, &TScrollingWinControl::SetAutoScroll)
+      .Default(true);
+  d.Message(WM_HSCROLL, &TScrollingWinControl::WMScrollBar);
+  d.Message(WM_VSCROLL, &TScrollingWinControl::WMScrollBar);
+}
+
+TScrollingWinControl::TScrollingWinControl(TComponent* owner) : TWinControl(owner) {
+  horzScrollBar_ = std::make_unique<TControlScrollBar>(this, sbHorizontal);
+  vertScrollBar_ = std::make_unique<TControlScrollBar>(this, sbVertical);
+}
+
+TScrollingWinControl::~TScrollingWinControl() = default;
+
+void TScrollingWinControl::SetAutoScroll(bool value) {
+  if (value == autoScroll_) return;
+  autoScroll_ = value;
+  UpdateScrollBars();
+}
+
+void TScrollingWinControl::CreateWindowNow() {
+  TWinControl::CreateWindowNow();
+  UpdateScrollBars();
+}
+
+void TScrollingWinControl::AlignControls(TControl* control, RECT& rect) {
+  TWinControl::AlignControls(control, rect);
+  UpdateScrollBars();
+}
+
+void TScrollingWinControl::UpdateScrollBars() {
+  if (updatingScrollBars_ || !HasWindow()) return;
+  updatingScrollBars_ = true;
+  if (autoScroll_) {
+    int right = 0, bottom = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+      TControl* child = Controls(i);
+      if (!child->Visible() || child->Align() != alNone) continue;
+      right = std::max(right, child->Left() + child->Width() + horzScrollBar_->position_);
+      bottom = std::max(bottom, child->Top() + child->Height() + vertScrollBar_->position_);
+    }
+    horzScrollBar_->range_ = right;
+    vertScrollBar_->range_ = bottom;
+  }
+  vertScrollBar_->Update();
+  horzScrollBar_->Update();
+  updatingScrollBars_ = false;
+}
+
+void TScrollingWinControl::ScrollBy(int dx, int dy) {
+  DisableAlign();
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* child = Controls(i);
+    child->ChangeBounds(child->Left() + dx, child->Top() + dy, child->Width(), child->Height());
+  }
+  EnableAlign();
+}
+
+void TScrollingWinControl::ScrollInView(TControl* control) {
+  if (control == nullptr || !HasWindow()) return;
+  RECT client = ClientRect();
+  int margin = horzScrollBar_->Margin();
+  if (control->Left() - margin < client.left)
+    horzScrollBar_->SetPosition(horzScrollBar_->Position() + control->Left() - margin);
+  else if (control->Left() + control->Width() + margin > client.right)
+    horzScrollBar_->SetPosition(horzScrollBar_->Position() + control->Left() + control->Width() +
+                                margin - client.right);
+  margin = vertScrollBar_->Margin();
+  if (control->Top() - margin < client.top)
+    vertScrollBar_->SetPosition(vertScrollBar_->Position() + control->Top() - margin);
+  else if (control->Top() + control->Height() + margin > client.bottom)
+    vertScrollBar_->SetPosition(vertScrollBar_->Position() + control->Top() + control->Height() +
+                                margin - client.bottom);
+}
+
+void TScrollingWinControl::WMScrollBar(TMessage& message) {
+  if (message.LParam != 0) {
+    InheritedMessage(StaticClass(), message);
+    return;
+  }
+  TControlScrollBar* bar = message.Msg == WM_HSCROLL ? horzScrollBar_.get() : vertScrollBar_.get();
+  int client = bar->Kind() == sbHorizontal ? ClientWidth() : ClientHeight();
+  int position = bar->Position();
+  switch (LOWORD(message.WParam)) {
+    case SB_LINEUP:
+      position -= 8;
+      break;
+    case SB_LINEDOWN:
+      position += 8;
+      break;
+    case SB_PAGEUP:
+      position -= client;
+      break;
+    case SB_PAGEDOWN:
+      position += client;
+      break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+      position = HIWORD(message.WParam);
+      break;
+    case SB_TOP:
+      position = 0;
+      break;
+    case SB_BOTTOM:
+      position = bar->Range();
+      break;
+    default:
+      return;
+  }
+  bar->SetPosition(position);
+}
