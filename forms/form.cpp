@@ -91,8 +91,7 @@ TForm* TForm::CreateNew(TComponent* owner) { return new TForm(owner, NewTag{}); 
 
 void TForm::InitNew() {
   InitializeScreen();
-  styleFlags_ =
-      csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption | csOpaque | csDoubleClicks;
+  styleFlags_ = csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   left_ = 0;
   top_ = 0;
   width_ = 320;

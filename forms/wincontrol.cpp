@@ -316,10 +316,14 @@ void TWinControl::RebuildWindow() {
 }
 
 void TWinControl::FMRecreateWindow(TMessage&) {
-  bool focused = HasFocus();
+  // The focus comes back to this window, or to the child window that had it.
+  TWinControl* focused = FindControl(GetFocus());
+  if (focused != nullptr && !ContainsControl(focused)) focused = nullptr;
+  TAliveGuard guard(focused);
   DestroyHandle();
   UpdateShowing();
-  if (focused && handle_ != nullptr) ::SetFocus(handle_);
+  if (focused != nullptr && guard.Alive() && focused->handle_ != nullptr)
+    ::SetFocus(focused->handle_);
 }
 
 void TWinControl::MainWndProc(TMessage& message) {

@@ -1,4 +1,5 @@
-// A headless session with a shown form, and controls that record what reaches them.
+// A headless session with a shown form, controls that record what reaches them, and a
+// pump that offers key messages to the framework first, as the application's loop does.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 
 namespace pt = platform::testing;
 
-// Records message numbers that reach MessageProc (framework and platform ones alike).
+// Records the message numbers that reach MessageProc.
 template <class Base>
 class TRecording : public Base {
  public:
@@ -28,11 +29,45 @@ class TRecording : public Base {
   std::vector<UINT> log;
 };
 
-// A windowed control and a windowless one with public style flags.
 class TTestWinControl : public TWinControl {
  public:
   explicit TTestWinControl(TComponent* owner) : TWinControl(owner) {}
+  // What reaches the window's default procedure, for key and character tests.
+  void DefaultMessage(TMessage& message) override {
+    if (message.Msg == WM_CHAR) chars += static_cast<char>(message.WParam);
+    if (message.Msg == WM_KEYDOWN) ++keyDowns;
+    TWinControl::DefaultMessage(message);
+  }
+  std::string chars;
+  int keyDowns = 0;
 };
+
+class TTestGraphic : public TGraphicControl {
+ public:
+  explicit TTestGraphic(TComponent* owner) : TGraphicControl(owner) {}
+  int paints = 0;
+
+ protected:
+  void PaintSelf() override {
+    ++paints;
+    Canvas()->Brush()->SetColor(clRed);
+    Canvas()->FillRect(RECT{0, 0, Width(), Height()});
+  }
+};
+
+// Takes, offers and dispatches messages until the queue is empty: key messages go to
+// the framework first (FN_BASE + message), as the application's loop sends them.
+inline void PumpLikeApplication() {
+  MSG msg;
+  for (int guard = 0; guard < 100000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++guard) {
+    if (msg.message == WM_QUIT) continue;
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && GetCapture() == nullptr &&
+        SendMessageA(msg.hwnd, FN_BASE + msg.message, msg.wParam, msg.lParam) != 0)
+      continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
 
 class FormsTest : public ::testing::Test {
  protected:
@@ -48,7 +83,13 @@ class FormsTest : public ::testing::Test {
     pt::PumpUntilIdle();
     pt::EndSession();
   }
-  // The screen point of a control's client point.
+  template <class T>
+  T* Add(TWinControl* parent, RECT bounds) {
+    auto* control = new T(form);
+    control->SetBoundsRect(bounds);
+    control->SetParent(parent);
+    return control;
+  }
   POINT ScreenOf(TControl* control, int x, int y) { return control->ClientToScreen(POINT{x, y}); }
 
   TForm* form = nullptr;
