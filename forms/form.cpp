@@ -34,6 +34,7 @@ void TForm::Describe(Describer& d) {
   d.Property("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview).Default(false);
   d.Property("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl);
   d.Property("Menu", &TForm::MenuComponent, &TForm::SetMenuComponent);
+  d.Property("Icon", &TForm::Icon, &TForm::SetIcon);
   d.Property("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch);
   d.Property("Scaled", &TForm::Scaled, &TForm::SetScaled).Default(true);
   d.Property("ShowHint", &TForm::ShowHint, &TForm::SetShowHint);
@@ -102,6 +103,8 @@ void TForm::InitNew() {
   SetCtl3D(true);
   SetColor(clBtnFace);
   SetParentColor(false);
+  icon_ = std::make_unique<TIcon>();
+  icon_->OnChange = TNotifyEvent(this, &TForm::IconChanged);
   canvas_ = std::make_unique<TControlCanvas>();
   canvas_->SetControl(this);
   pixelsPerInch_ = Screen->PixelsPerInch();
@@ -115,6 +118,7 @@ TForm::~TForm() {
   menu_ = nullptr;
   RemoveGlobalFixups(this);
   canvas_.reset();
+  icon_->OnChange = nullptr;
 }
 
 bool TForm::DescriptionPending() const {
@@ -250,13 +254,15 @@ void TForm::CreateWindowNow() {
 
 void TForm::SetWindowIcon() {
   if (!HasWindow()) return;
-  HICON icon = icon_ != nullptr ? icon_ : ApplicationBridge().Icon();
+  HICON icon = icon_->Handle();
+  if (icon == nullptr) icon = ApplicationBridge().Icon();
   if (icon != nullptr) SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
-void TForm::SetIcon(HICON icon) {
-  icon_ = icon;
-  if (HasWindow()) SetWindowIcon();
+void TForm::SetIcon(TIcon* icon) { icon_->CopyFrom(icon); }
+
+void TForm::IconChanged(TObject*) {
+  if (HasWindow()) Deliver(FM_ICON_CHANGED);
 }
 
 void TForm::SetBorderIcons(TBorderIcons value) {
@@ -464,7 +470,8 @@ void TForm::WMClose(TMessage&) { Close(); }
 void TForm::WMQueryEndSession(TMessage& message) { message.Result = CloseQuery() ? 1 : 0; }
 
 void TForm::WMQueryDragIcon(TMessage& message) {
-  HICON icon = icon_ != nullptr ? icon_ : ApplicationBridge().Icon();
+  HICON icon = icon_->Handle();
+  if (icon == nullptr) icon = ApplicationBridge().Icon();
   message.Result = reinterpret_cast<LRESULT>(icon);
 }
 

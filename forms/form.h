@@ -10,6 +10,7 @@
 
 #include "forms/internal.h"
 #include "forms/wincontrol.h"
+#include "graphics/bitmap.h"
 
 class TStringList;
 
@@ -133,9 +134,10 @@ class TForm : public TScrollingWinControl {
   }
   TComponent* MenuComponent() const { return menu_; }
   void SetMenuComponent(TComponent* menu);
-  // The large icon of the window; the application's when 0.
-  HICON Icon() const { return icon_; }
-  void SetIcon(HICON icon);
+  // The icon of the window (owned); an empty one shows the application's.
+  TIcon* Icon() const { return icon_.get(); }
+  // Copies the icon in (no reference kept).
+  void SetIcon(TIcon* icon);
   TBorderIcons BorderIcons() const { return borderIcons_; }
   void SetBorderIcons(TBorderIcons value);
   TFormBorderStyle BorderStyle() const { return borderStyle_; }
@@ -195,6 +197,7 @@ class TForm : public TScrollingWinControl {
 
  private:
   void InitNew();
+  void IconChanged(TObject* sender);
   void AttachMenu();
   void SetWindowIcon();
   void ReadScaling(TFiler& reader);
@@ -228,7 +231,7 @@ class TForm : public TScrollingWinControl {
   TWinControl* activeControl_ = nullptr;
   TWinControl* focusedControl_ = nullptr;
   TComponent* menu_ = nullptr;
-  HICON icon_ = nullptr;
+  std::unique_ptr<TIcon> icon_;
   std::unique_ptr<TControlCanvas> canvas_;
   TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
   TFormBorderStyle borderStyle_ = bsSizeable;

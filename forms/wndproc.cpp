@@ -45,9 +45,12 @@ std::size_t inUse = 0;
 // executable only and turned writable for each change.
 bool writeProtected = false;
 
-LRESULT Dispatch(HWND, UINT msg, WPARAM wParam, LPARAM lParam, const BoundFields* bound) {
+// The record's fields are not 8-byte aligned (21-byte records), so they are copied out.
+LRESULT Dispatch(HWND, UINT msg, WPARAM wParam, LPARAM lParam, const std::uint8_t* boundFields) {
+  BoundFields bound;
+  std::memcpy(&bound, boundFields, sizeof bound);
   TMessage message{msg, wParam, lParam, 0};
-  bound->method(bound->object, message);
+  bound.method(bound.object, message);
   return message.Result;
 }
 
