@@ -10,6 +10,8 @@ struct Slot {
   std::uint32_t generation = 1;
 };
 
+std::uint32_t currentSession = 0;
+
 constexpr std::uintptr_t kIndexBits = 24;
 constexpr std::uintptr_t kIndexMask = (std::uintptr_t{1} << kIndexBits) - 1;
 
@@ -112,6 +114,7 @@ void* AddObject(std::unique_ptr<Object> object) {
     index = table.size();
     table.emplace_back();
   }
+  object->session = currentSession;
   table[index].object = std::move(object);
   std::uintptr_t value = (std::uintptr_t{table[index].generation} << kIndexBits) | (index + 1);
   return reinterpret_cast<void*>(value);
@@ -140,6 +143,43 @@ void RemoveObject(const void* handle) {
   slot.generation = slot.generation % 0xFFFF + 1;
   FreeSlots().push_back(index - 1);
   doomed.reset();
+}
+
+void MakePermanent(const void* handle) {
+  if (Object* object = FindObject(handle)) object->stock = true;
+}
+
+namespace {
+
+bool Counted(const Object& object) {
+  if (object.stock || object.session != currentSession) return false;
+  return object.kind != Kind::Icon || !static_cast<const IconObject&>(object).shared;
+}
+
+}  // namespace
+
+void BeginSession() { ++currentSession; }
+
+ObjectCounts CountObjects() {
+  ObjectCounts counts;
+  for (const Slot& slot : Table()) {
+    if (!slot.object || !Counted(*slot.object)) continue;
+    if (slot.object->kind == Kind::Dc)
+      ++counts.dcs;
+    else
+      ++counts.others;
+  }
+  return counts;
+}
+
+void FreeWindowDcs() {
+  auto& table = Table();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    auto* dc = dynamic_cast<DcObject*>(table[i].object.get());
+    if (!dc || dc->type != DcType::Window) continue;
+    std::uintptr_t value = (std::uintptr_t{table[i].generation} << kIndexBits) | (i + 1);
+    DeleteDC(reinterpret_cast<HDC>(value));
+  }
 }
 
 void Retain(const void* handle) {

@@ -1,7 +1,6 @@
 // The drawing objects behind the opaque handles, and the handle table that
 // validates every handle (index + generation) before an object is touched.
 #pragma once
-#include "private.h"
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "gdi/region.h"
 #include "gdi/surface.h"
 #include "platform/win32.h"
+#include "private.h"
 
 namespace platform::gdi {
 
@@ -22,7 +22,8 @@ struct Object {
   explicit Object(Kind k) : kind(k) {}
   virtual ~Object() = default;
   Kind kind;
-  bool stock = false;
+  bool stock = false;  // a stock object or a process-wide cache's: never deleted, never counted
+  std::uint32_t session = 0;   // the test session that made it (CountObjects)
   int selections = 0;          // DCs that have it selected
   bool deletePending = false;  // deleted while selected: freed when the last DC lets go
 };
@@ -145,6 +146,20 @@ inline FontObject* FindFont(HFONT f) { return Find<FontObject>(f, Kind::Font); }
 inline RegionObject* FindRegion(HRGN r) { return Find<RegionObject>(r, Kind::Region); }
 inline IconObject* FindIcon(HICON i) { return Find<IconObject>(i, Kind::Icon); }
 void RemoveObject(const void* handle);
+// Marks an object a process-wide cache keeps (a shared brush or font): deleting it does
+// nothing, and test sessions neither count nor free it.
+void MakePermanent(const void* handle);
+
+// Test sessions: objects made since BeginSession and still alive (stock objects and shared
+// icons left out). Objects of earlier sessions are left to whoever holds them.
+struct ObjectCounts {
+  int dcs = 0;
+  int others = 0;
+};
+void BeginSession();
+ObjectCounts CountObjects();
+// Frees every window DC (a new session starts without windows).
+void FreeWindowDcs();
 // Selection bookkeeping: objects deleted while selected are freed on the last release.
 void Retain(const void* handle);
 void Release(const void* handle);

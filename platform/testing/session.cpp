@@ -57,6 +57,16 @@ void Reset(bool quietly) {
   user::ResetTimers();
   user::ResetInput();
   user::ResetClasses();
+  user::ForgetIssuedDcs();
+  gdi::FreeWindowDcs();
+  gdi::BeginSession();
+  user::ScreenChanged();
+}
+
+int CountWindows(const user::Window* w) {
+  int n = 1;
+  for (const user::Window* c : w->children) n += CountWindows(c);
+  return n;
 }
 
 }  // namespace
@@ -163,7 +173,9 @@ COLORREF WindowPixel(HWND window, int x, int y) {
 
 namespace {
 
-Image ToImage(const Surface& surface) { return Image{surface.width, surface.height, surface.pixels}; }
+Image ToImage(const Surface& surface) {
+  return Image{surface.width, surface.height, surface.pixels};
+}
 
 }  // namespace
 
@@ -210,6 +222,12 @@ bool LoadPng(const std::string& path, Image* image) {
   if (!image || !gdi::ReadPng(path, &surface)) return false;
   *image = ToImage(surface);
   return true;
+}
+
+Counts LiveObjects() {
+  user::EnsureStarted();
+  gdi::ObjectCounts objects = gdi::CountObjects();
+  return Counts{CountWindows(user::Global().desktop) - 1, objects.dcs, objects.others};
 }
 
 bool InstallDrives(const std::string& table, std::string* error) {

@@ -51,8 +51,10 @@ WindowClass* Find(LPCSTR name, HINSTANCE instance, bool systemToo) {
 }
 
 ATOM Register(const WNDCLASSEXA& wc, bool system) {
-  if (!wc.lpszClassName || (!IS_INTRESOURCE(wc.lpszClassName) && !*wc.lpszClassName) ||
-      wc.cbClsExtra < 0 || wc.cbWndExtra < 0 || wc.cbClsExtra > 40000 || wc.cbWndExtra > 40000) {
+  // A class without a procedure would make every window of it call address 0.
+  if (!wc.lpfnWndProc || !wc.lpszClassName ||
+      (!IS_INTRESOURCE(wc.lpszClassName) && !*wc.lpszClassName) || wc.cbClsExtra < 0 ||
+      wc.cbWndExtra < 0 || wc.cbClsExtra > 40000 || wc.cbWndExtra > 40000) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -281,6 +283,10 @@ ULONG_PTR SetClassLongA(HWND window, int index, LONG_PTR value) {
       c->iconSmall = reinterpret_cast<HICON>(value);
       return old;
     case GCLP_WNDPROC:
+      if (!value) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+      }
       c->procedure = reinterpret_cast<WNDPROC>(value);
       return old;
     case GCL_STYLE:

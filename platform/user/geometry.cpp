@@ -66,6 +66,19 @@ void ComputeClientRect(Window* w, bool sendCalc) {
                    r.bottom - w->rect.top};
 }
 
+void SendSizeAndMove(Window* w) {
+  HWND h = w->handle;
+  w->flags |= kSentSizeMove;
+  WPARAM kind = (w->style & WS_MINIMIZE)   ? SIZE_MINIMIZED
+                : (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
+                                           : SIZE_RESTORED;
+  int cx = w->client.right - w->client.left, cy = w->client.bottom - w->client.top;
+  Send(w, WM_SIZE, kind, MAKELPARAM(static_cast<WORD>(cx), static_cast<WORD>(cy)));
+  if (!(w = LookupQuiet(h))) return;
+  POINT origin{w->rect.left + w->client.left, w->rect.top + w->client.top};
+  Send(w, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)));
+}
+
 namespace {
 
 void Reorder(Window* w, HWND insertAfter) {
@@ -178,6 +191,14 @@ bool SetPosition(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT
   }
   state.screenDirty = true;
 
+  // A window shown or raised with activation is activated (and takes the focus) before it
+  // hears that its position changed, as the classic order has it.
+  if (!(flags & SWP_HIDEWINDOW) && topLevel && isVisible && !(flags & SWP_NOACTIVATE) &&
+      ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER))) {
+    ActivateWindow(w, WA_ACTIVE);
+    if (!(w = LookupQuiet(h))) return true;
+  }
+
   if (!moved) pos.flags |= SWP_NOMOVE | SWP_NOCLIENTMOVE;
   if (!sized) pos.flags |= SWP_NOSIZE | SWP_NOCLIENTSIZE;
   pos.x = w->rect.left;
@@ -186,6 +207,11 @@ bool SetPosition(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT
   pos.cy = w->rect.bottom - w->rect.top;
   Send(w, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
   if (!(w = LookupQuiet(h))) return true;
+  // A top-level window hears its size and place when it is first shown.
+  if ((flags & SWP_SHOWWINDOW) && !w->Has(kSentSizeMove)) {
+    SendSizeAndMove(w);
+    if (!(w = LookupQuiet(h))) return true;
+  }
 
   if (flags & SWP_HIDEWINDOW) {
     if (state.focus && IsDescendant(w, state.focus) && !topLevel) {
@@ -193,9 +219,6 @@ bool SetPosition(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT
       if (!(w = LookupQuiet(h))) return true;
     }
     if (topLevel && state.active && IsDescendant(w, state.active)) ActivateAnother(w);
-  } else if (topLevel && isVisible && !(flags & SWP_NOACTIVATE) &&
-             ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER))) {
-    ActivateWindow(w, WA_ACTIVE);
   }
   return true;
 }

@@ -1,5 +1,8 @@
-// Input routing: mouse messages to the capture window or the window under the point, keys
-// to the focus window; key state, cursor position and double clicks.
+// Input: raw events from the backend or the harness wait in one queue in arrival order and
+// become messages when the queue hands them out, each hit-tested against the windows as the
+// messages before it left them. A filtered peek or get takes the first event whose message
+// falls in its range and leaves the others waiting; only taking a message out has side
+// effects (WM_SETCURSOR, mouse activation, key state, double-click timing).
 #include "user/input.h"
 
 #include <cstdlib>
@@ -19,13 +22,21 @@ namespace {
 enum class Kind { Move, Button, Wheel, Key, Char };
 
 struct InputEvent {
-  Kind kind;
-  POINT point;
-  MouseButton button;
-  bool down;
-  UINT key;
-  int delta;
-  DWORD time;
+  std::uint64_t serial = 0;
+  Kind kind = Kind::Move;
+  POINT point{0, 0};
+  MouseButton button = MouseButton::Left;
+  bool down = false;
+  UINT key = 0;
+  int delta = 0;
+  DWORD time = 0;
+  // The keyboard as the event left it, so that the message says what the user held
+  // whenever it is taken: MK_ flags for mouse messages, and for keys whether Alt and Ctrl
+  // were held and whether the key was down before.
+  WPARAM keyFlags = 0;
+  bool alt = false;
+  bool control = false;
+  bool wasDown = false;
 };
 
 struct Click {
@@ -37,11 +48,11 @@ struct Click {
 };
 
 struct Input {
-  std::mutex lock;
-  std::deque<InputEvent> raw;  // as injected, not yet routed
-  std::deque<MSG> routed;      // routed, waiting to be taken
-  BYTE keys[256] = {};         // as of the messages routed so far (GetKeyState)
-  BYTE asyncKeys[256] = {};    // as of the input injected so far (GetAsyncKeyState)
+  std::mutex lock;             // guards `raw` and `nextSerial`: the backends push from Wait
+  std::deque<InputEvent> raw;  // arrival order
+  std::uint64_t nextSerial = 1;
+  BYTE keys[256] = {};       // as of the messages taken so far (GetKeyState)
+  BYTE asyncKeys[256] = {};  // as of the input injected so far (GetAsyncKeyState)
   POINT cursor{0, 0};
   UINT doubleClickTime = 500;
   Click lastClick;
@@ -54,10 +65,11 @@ Input& TheInput() {
   return *input;
 }
 
-void Push(const InputEvent& event) {
+void Push(InputEvent event) {
   Input& input = TheInput();
   {
     std::lock_guard<std::mutex> guard(input.lock);
+    event.serial = input.nextSerial++;
     // Consecutive moves fold into the latest, as a real queue keeps only one.
     if (event.kind == Kind::Move && !input.raw.empty() && input.raw.back().kind == Kind::Move)
       input.raw.back() = event;
@@ -120,134 +132,182 @@ UINT ButtonMessage(MouseButton b, bool down) {
 // Client message number to its non-client twin (WM_MOUSEMOVE..WM_MBUTTONDBLCLK).
 UINT NonClient(UINT message) { return message - WM_MOUSEMOVE + WM_NCMOUSEMOVE; }
 
-bool IsDoubleClick(Input& input, HWND target, UINT message, const InputEvent& e) {
-  Click& last = input.lastClick;
-  int boxX = GetSystemMetrics(SM_CXDOUBLECLK) / 2, boxY = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
-  bool isDouble = !last.wasDouble && last.window == target && last.message == message &&
-                  e.time - last.time <= input.doubleClickTime &&
-                  std::abs(e.point.x - last.point.x) <= boxX &&
-                  std::abs(e.point.y - last.point.y) <= boxY;
-  last = Click{target, message, e.time, e.point, isDouble};
-  return isDouble;
+bool Admitted(UINT message, UINT first, UINT last) {
+  if (first == 0 && last == 0) return true;
+  if (first > last) return message >= first || message <= last;
+  return message >= first && message <= last;
 }
 
-void RouteMouse(Input& input, const InputEvent& e) {
-  State& state = Global();
-  UINT message = WM_MOUSEMOVE;
-  if (e.kind == Kind::Button) {
-    message = ButtonMessage(e.button, e.down);
-    SetKey(input.keys, ButtonKey(e.button), e.down);
+bool AdmitsRange(UINT low, UINT high, UINT first, UINT last) {
+  for (UINT m = low; m <= high; ++m)
+    if (Admitted(m, first, last)) return true;
+  return false;
+}
+
+// Whether any message the event could become passes the range, before anything is
+// hit-tested: a key-range filter never looks at the mouse.
+bool MayPass(const InputEvent& e, UINT first, UINT last) {
+  switch (e.kind) {
+    case Kind::Move:
+    case Kind::Button:
+      return AdmitsRange(WM_MOUSEMOVE, WM_MBUTTONDBLCLK, first, last) ||
+             AdmitsRange(WM_NCMOUSEMOVE, WM_NCMBUTTONDBLCLK, first, last);
+    case Kind::Wheel:
+      return Admitted(WM_MOUSEWHEEL, first, last);
+    case Kind::Key:
+      return AdmitsRange(WM_KEYDOWN, WM_SYSKEYUP, first, last);
+    case Kind::Char:
+      return Admitted(WM_CHAR, first, last);
   }
-  MSG out{nullptr, 0, 0, 0, e.time, e.point};
+  return false;
+}
+
+// What an event becomes, worked out without changing anything but the answers to
+// WM_NCHITTEST.
+struct Resolved {
+  Window* target = nullptr;  // null: the event makes no message
+  MSG msg{};
+  UINT plainMessage = 0;  // the mouse message before double-click promotion
+  LRESULT hit = HTCLIENT;
+  bool hitTested = false;  // neither captured nor a wheel: WM_SETCURSOR and activation apply
+  bool disabled = false;   // a disabled window under the mouse: only WM_SETCURSOR(HTERROR)
+};
+
+bool IsDoubleClick(const Input& input, HWND target, UINT message, const InputEvent& e) {
+  const Click& last = input.lastClick;
+  int boxX = GetSystemMetrics(SM_CXDOUBLECLK) / 2, boxY = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+  return !last.wasDouble && last.window == target && last.message == message &&
+         e.time - last.time <= input.doubleClickTime &&
+         std::abs(e.point.x - last.point.x) <= boxX && std::abs(e.point.y - last.point.y) <= boxY;
+}
+
+Resolved ResolveMouse(const Input& input, const InputEvent& e) {
+  State& state = Global();
+  Resolved r;
+  r.msg.time = e.time;
+  r.msg.pt = e.point;
   if (e.kind == Kind::Wheel) {
     Window* target = state.focus ? state.focus : state.active;
-    if (!target || !target->Enabled()) return;
-    out.hwnd = target->handle;
-    out.message = WM_MOUSEWHEEL;
-    out.wParam = MAKEWPARAM(static_cast<WORD>(KeyFlags(input.keys)),
-                            static_cast<WORD>(static_cast<SHORT>(e.delta)));
-    out.lParam = PackPoint(e.point);
-    input.routed.push_back(out);
-    return;
+    if (!target || !target->Enabled()) return r;
+    r.target = target;
+    r.msg.hwnd = target->handle;
+    r.msg.message = r.plainMessage = WM_MOUSEWHEEL;
+    r.msg.wParam =
+        MAKEWPARAM(static_cast<WORD>(e.keyFlags), static_cast<WORD>(static_cast<SHORT>(e.delta)));
+    r.msg.lParam = PackPoint(e.point);
+    return r;
   }
+  UINT message = e.kind == Kind::Button ? ButtonMessage(e.button, e.down) : WM_MOUSEMOVE;
+  r.plainMessage = message;
   Window* target = state.capture;
-  LRESULT hit = HTCLIENT;
   if (!target) {
     std::vector<Window*> skip;
     for (;;) {
       target = WindowAt(e.point, skip, true);
-      if (!target) return;
+      if (!target) return r;
       HWND h = target->handle;
-      hit = Send(target, WM_NCHITTEST, 0, PackPoint(e.point));
-      if (!(target = LookupQuiet(h))) return;
-      if (hit != HTTRANSPARENT) break;
+      r.hit = Send(target, WM_NCHITTEST, 0, PackPoint(e.point));
+      if (!(target = LookupQuiet(h))) return r;
+      if (r.hit != HTTRANSPARENT) break;
       skip.push_back(target);
     }
-    HWND h = target->handle;
-    bool disabled = !target->Enabled() || !TopLevelOf(target)->Enabled();
-    if (disabled) hit = HTERROR;
-    Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(h),
-         MAKELPARAM(static_cast<WORD>(hit), static_cast<WORD>(message)));
-    if (!(target = LookupQuiet(h)) || disabled) return;
-    if (e.kind == Kind::Button && e.down) {
-      Window* top = TopLevelOf(target);
-      if (top != state.active) {
-        LRESULT how = Send(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top->handle),
-                           MAKELPARAM(static_cast<WORD>(hit), static_cast<WORD>(message)));
-        if (!(target = LookupQuiet(h))) return;
-        if (how == MA_ACTIVATE || how == MA_ACTIVATEANDEAT) {
-          ActivateWindow(TopLevelOf(target), WA_CLICKACTIVE);
-          if (!(target = LookupQuiet(h))) return;
-        }
-        if (how == MA_ACTIVATEANDEAT || how == MA_NOACTIVATEANDEAT) return;
-      }
+    r.hitTested = true;
+    if (!target->Enabled() || !TopLevelOf(target)->Enabled()) {
+      r.disabled = true;
+      r.hit = HTERROR;
+      r.target = target;
+      return r;
     }
   }
-  bool client = hit == HTCLIENT || state.capture == target;
+  bool client = r.hit == HTCLIENT || state.capture == target;
   if (e.kind == Kind::Button && e.down) {
     bool wantsDouble = !client || (target->windowClass->style & CS_DBLCLKS);
-    if (IsDoubleClick(input, target->handle, message, e) && wantsDouble)
+    if (wantsDouble && IsDoubleClick(input, target->handle, message, e))
       message += WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
   }
-  out.hwnd = target->handle;
+  r.target = target;
+  r.msg.hwnd = target->handle;
   if (client) {
     POINT origin = ClientOriginOnScreen(target);
-    out.message = message;
-    out.wParam = KeyFlags(input.keys);
-    out.lParam = PackPoint(POINT{e.point.x - origin.x, e.point.y - origin.y});
+    r.msg.message = message;
+    r.msg.wParam = e.keyFlags;
+    r.msg.lParam = PackPoint(POINT{e.point.x - origin.x, e.point.y - origin.y});
   } else {
-    out.message = NonClient(message);
-    out.wParam = static_cast<WPARAM>(hit);
-    out.lParam = PackPoint(e.point);
+    r.msg.message = NonClient(message);
+    r.msg.wParam = static_cast<WPARAM>(r.hit);
+    r.msg.lParam = PackPoint(e.point);
   }
-  input.routed.push_back(out);
+  return r;
 }
 
-void RouteKey(Input& input, const InputEvent& e) {
+Resolved ResolveKey(const Input& input, const InputEvent& e) {
   State& state = Global();
-  bool wasDown = (input.keys[e.key & 0xFF] & 0x80) != 0;
-  bool altBefore = (input.keys[VK_MENU] & 0x80) != 0;
-  SetKey(input.keys, e.key, e.down);
-  bool alt = e.down ? (input.keys[VK_MENU] & 0x80) != 0 : altBefore;
-  bool control = (input.keys[VK_CONTROL] & 0x80) != 0;
+  Resolved r;
   Window* target = state.focus;
-  bool system = (alt && !control) || e.key == VK_F10 || e.key == VK_MENU || !target;
+  bool system = (e.alt && !e.control) || e.key == VK_F10 || e.key == VK_MENU || !target;
   if (!target) target = state.active;
-  if (!target || !target->Enabled()) return;
+  if (!target || !target->Enabled()) return r;
+  r.target = target;
+  if (e.kind == Kind::Char) {
+    r.msg = MSG{target->handle, WM_CHAR, e.key, 1, e.time, input.cursor};
+    return r;
+  }
   UINT message = e.down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
   LPARAM lParam = 1 | (static_cast<LPARAM>(ScanCodeOf(e.key)) << 16);
   if (IsExtendedKey(e.key)) lParam |= 1L << 24;
-  if (alt && !control) lParam |= 1L << 29;
-  if (wasDown || !e.down) lParam |= 1L << 30;
+  if (e.alt && !e.control) lParam |= 1L << 29;
+  if (e.wasDown || !e.down) lParam |= 1L << 30;
   if (!e.down) lParam |= 1L << 31;
-  input.routed.push_back(MSG{target->handle, message, e.key, lParam, e.time, input.cursor});
+  r.msg = MSG{target->handle, message, e.key, lParam, e.time, input.cursor};
+  r.plainMessage = message;
+  return r;
 }
 
-void Route(Input& input, const InputEvent& e) {
-  switch (e.kind) {
-    case Kind::Move:
-    case Kind::Button:
-    case Kind::Wheel:
-      RouteMouse(input, e);
-      break;
-    case Kind::Key:
-      RouteKey(input, e);
-      break;
-    case Kind::Char: {
-      State& state = Global();
-      if (Window* target = state.focus ? state.focus : state.active)
-        input.routed.push_back(MSG{target->handle, WM_CHAR, e.key, 1, e.time, input.cursor});
-      break;
+Resolved Resolve(const Input& input, const InputEvent& e) {
+  if (e.kind == Kind::Key || e.kind == Kind::Char) return ResolveKey(input, e);
+  return ResolveMouse(input, e);
+}
+
+// Taking the message out: the side effects of a mouse event (WM_SETCURSOR, then for a press
+// in an inactive window WM_MOUSEACTIVATE) and the key state. False when the message is not
+// to be delivered after all (a disabled window, an eaten click, a target that went away).
+bool Commit(Input& input, const InputEvent& e, Resolved& r) {
+  if (e.kind == Kind::Button) SetKey(input.keys, ButtonKey(e.button), e.down);
+  if (e.kind == Kind::Key) SetKey(input.keys, e.key, e.down);
+  if (!r.target) return false;
+  if (!r.hitTested) return true;
+  State& state = Global();
+  HWND h = r.target->handle;
+  Send(r.target, WM_SETCURSOR, reinterpret_cast<WPARAM>(h),
+       MAKELPARAM(static_cast<WORD>(r.hit), static_cast<WORD>(r.plainMessage)));
+  Window* target = LookupQuiet(h);
+  if (!target || r.disabled) return false;
+  if (e.kind == Kind::Button && e.down) {
+    Window* top = TopLevelOf(target);
+    if (top != state.active) {
+      LRESULT how = Send(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top->handle),
+                         MAKELPARAM(static_cast<WORD>(r.hit), static_cast<WORD>(r.plainMessage)));
+      if (!(target = LookupQuiet(h))) return false;
+      if (how == MA_ACTIVATE || how == MA_ACTIVATEANDEAT) {
+        ActivateWindow(TopLevelOf(target), WA_CLICKACTIVE);
+        if (!(target = LookupQuiet(h))) return false;
+      }
+      if (how == MA_ACTIVATEANDEAT || how == MA_NOACTIVATEANDEAT) return false;
     }
+    bool isDouble = r.msg.message != r.plainMessage && r.msg.message != NonClient(r.plainMessage);
+    input.lastClick = Click{h, r.plainMessage, e.time, e.point, isDouble};
   }
+  return true;
 }
 
-InputEvent Event(Kind kind) {
-  InputEvent e{};
-  e.kind = kind;
-  e.time = GetTickCount();
-  e.point = TheInput().cursor;
-  return e;
+bool TakeEvent(Input& input, std::uint64_t serial) {
+  std::lock_guard<std::mutex> guard(input.lock);
+  for (auto it = input.raw.begin(); it != input.raw.end(); ++it) {
+    if (it->serial != serial) continue;
+    input.raw.erase(it);
+    return true;
+  }
+  return false;
 }
 
 // Host input from the backend, fed in like the harness's.
@@ -271,6 +331,14 @@ class HostInput final : public backend::InputSink {
   }
 };
 
+InputEvent Event(Kind kind) {
+  InputEvent e{};
+  e.kind = kind;
+  e.time = GetTickCount();
+  e.point = TheInput().cursor;
+  return e;
+}
+
 }  // namespace
 
 void InstallHostInput() {
@@ -281,41 +349,68 @@ void InstallHostInput() {
 bool InputPending() {
   Input& input = TheInput();
   std::lock_guard<std::mutex> guard(input.lock);
-  return !input.raw.empty() || !input.routed.empty();
+  return !input.raw.empty();
+}
+
+DWORD PendingInputKinds() {
+  Input& input = TheInput();
+  std::lock_guard<std::mutex> guard(input.lock);
+  DWORD kinds = 0;
+  for (const InputEvent& e : input.raw) {
+    switch (e.kind) {
+      case Kind::Move:
+        kinds |= QS_MOUSEMOVE;
+        break;
+      case Kind::Button:
+      case Kind::Wheel:
+        kinds |= QS_MOUSEBUTTON;
+        break;
+      case Kind::Key:
+      case Kind::Char:
+        kinds |= QS_KEY;
+        break;
+    }
+  }
+  return kinds;
 }
 
 bool TakeInputMessage(HWND filter, UINT first, UINT last, bool remove, MSG* out) {
   Input& input = TheInput();
   if (filter == kThreadMessagesOnly) return false;
-  // Route one event at a time, only when nothing routed is waiting, so that each event
-  // is hit-tested against the windows as the earlier events left them.
-  while (input.routed.empty()) {
+  std::uint64_t after = 0;  // events up to this serial have been looked at
+  for (;;) {
     InputEvent e;
     {
       std::lock_guard<std::mutex> guard(input.lock);
-      if (input.raw.empty()) return false;
-      e = input.raw.front();
-      input.raw.pop_front();
+      auto it = input.raw.begin();
+      while (it != input.raw.end() && (it->serial <= after || !MayPass(*it, first, last))) ++it;
+      if (it == input.raw.end()) return false;
+      e = *it;
     }
-    Route(input, e);
-  }
-  // Input for a window destroyed since it was routed is dropped.
-  std::erase_if(input.routed, [](const MSG& m) { return !LookupQuiet(m.hwnd); });
-  for (auto it = input.routed.begin(); it != input.routed.end(); ++it) {
-    bool admitted = (first == 0 && last == 0) || (it->message >= first && it->message <= last);
-    if (!admitted || (filter && it->hwnd != filter)) continue;
-    *out = *it;
-    if (remove) input.routed.erase(it);
+    after = e.serial;
+    Resolved r = Resolve(input, e);
+    bool wanted = r.target && !r.disabled && Admitted(r.msg.message, first, last) &&
+                  (!filter || r.msg.hwnd == filter);
+    if (!remove) {
+      if (!wanted) continue;
+      *out = r.msg;
+      return true;
+    }
+    // Taking out: an event whose message is not wanted stays, unless it makes no message
+    // at all, which the first taker in range consumes (with its WM_SETCURSOR).
+    bool makesNothing = !r.target || r.disabled;
+    if (!wanted && !makesNothing) continue;
+    if (!TakeEvent(input, e.serial)) continue;
+    if (!Commit(input, e, r) || !wanted) continue;
+    *out = r.msg;
     return true;
   }
-  return false;
 }
 
 void ResetInput() {
   Input& input = TheInput();
   std::lock_guard<std::mutex> guard(input.lock);
   input.raw.clear();
-  input.routed.clear();
   std::memset(input.keys, 0, sizeof(input.keys));
   std::memset(input.asyncKeys, 0, sizeof(input.asyncKeys));
   input.lastClick = Click{};
@@ -330,8 +425,10 @@ void SetMessageInfo(const MSG& msg) {
 }
 
 void InjectMouseMove(POINT screen) {
-  TheInput().cursor = screen;
+  Input& input = TheInput();
+  input.cursor = screen;
   InputEvent e = Event(Kind::Move);
+  e.keyFlags = KeyFlags(input.asyncKeys);
   Push(e);
 }
 
@@ -342,21 +439,30 @@ void InjectMouseButton(MouseButton button, bool down, POINT screen) {
   InputEvent e = Event(Kind::Button);
   e.button = button;
   e.down = down;
+  e.keyFlags = KeyFlags(input.asyncKeys);
   Push(e);
 }
 
 void InjectMouseWheel(int delta, POINT screen) {
-  TheInput().cursor = screen;
+  Input& input = TheInput();
+  input.cursor = screen;
   InputEvent e = Event(Kind::Wheel);
   e.delta = delta;
+  e.keyFlags = KeyFlags(input.asyncKeys);
   Push(e);
 }
 
 void InjectKey(UINT virtualKey, bool down) {
-  SetKey(TheInput().asyncKeys, virtualKey, down);
+  Input& input = TheInput();
   InputEvent e = Event(Kind::Key);
   e.key = virtualKey & 0xFF;
   e.down = down;
+  e.wasDown = (input.asyncKeys[e.key] & 0x80) != 0;
+  bool altBefore = (input.asyncKeys[VK_MENU] & 0x80) != 0;
+  SetKey(input.asyncKeys, virtualKey, down);
+  // A key released with Alt is still a system key even when it is Alt itself.
+  e.alt = down ? (input.asyncKeys[VK_MENU] & 0x80) != 0 : altBefore;
+  e.control = (input.asyncKeys[VK_CONTROL] & 0x80) != 0;
   Push(e);
 }
 

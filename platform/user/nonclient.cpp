@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "gdi/objects.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 
@@ -118,8 +119,12 @@ void DrawCaptionButton(HDC dc, RECT r, int kind, bool maximized) {
 }
 
 HFONT CaptionFont() {
-  static HFONT font =
-      CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+  static HFONT font = [] {
+    HFONT made =
+        CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    gdi::MakePermanent(made);
+    return made;
+  }();
   return font;
 }
 

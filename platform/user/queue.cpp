@@ -299,7 +299,7 @@ DWORD GetQueueStatus(UINT flags) {
     std::lock_guard<std::mutex> guard(queue.lock);
     if (!queue.posted.empty()) status |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
   }
-  if (InputPending()) status |= QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON;
+  status |= PendingInputKinds();
   if (Global().windowsNeedingPaint > 0) status |= QS_PAINT;
   std::uint64_t due;
   if (NextTimerDue(&due) && due <= platform::ClockMilliseconds()) status |= QS_TIMER;

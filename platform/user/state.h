@@ -145,6 +145,8 @@ LRESULT Send(Window* w, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Geometry and visibility (geometry.cpp).
 void ComputeClientRect(Window* w, bool sendCalc);
+// WM_SIZE then WM_MOVE with the window's client size and place (and kSentSizeMove set).
+void SendSizeAndMove(Window* w);
 bool SetPosition(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 void GetMinMaxInfo(Window* w, MINMAXINFO* info);
 
@@ -176,6 +178,7 @@ bool TimerProcedureIsLive(HWND window, UINT_PTR id, LPARAM procedure);
 // Input (input.cpp).
 bool TakeInputMessage(HWND filter, UINT first, UINT last, bool remove, MSG* out);
 bool InputPending();
+DWORD PendingInputKinds();  // QS_KEY, QS_MOUSEMOVE, QS_MOUSEBUTTON of the waiting input
 void ResetInput();
 void SetMessageInfo(const MSG& msg);
 void ReleaseCaptureOf(Window* w);

@@ -3,11 +3,11 @@
 // their offset, clipped to their visible region. The screen is composed from the
 // backing surfaces in z-order when it is shown or read.
 #pragma once
-#include "private.h"
 #include <vector>
 
 #include "gdi/surface.h"
 #include "platform/user.h"
+#include "private.h"
 
 namespace platform::user {
 
@@ -32,5 +32,8 @@ Surface& ScreenSurface();
 void ComposeScreen();
 // Marks the screen as needing composition (after drawing into a backing surface).
 void ScreenChanged();
+
+// Forgets the DCs handed out by GetDC and BeginPaint (a test session frees every DC).
+void ForgetIssuedDcs();
 
 }  // namespace platform::user

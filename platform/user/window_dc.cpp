@@ -38,6 +38,9 @@ std::vector<RECT> RegionRects(HRGN region) {
 }
 
 }  // namespace
+
+void ForgetIssuedDcs() { IssuedDcs().clear(); }
+
 }  // namespace platform::user
 
 using namespace platform::user;
@@ -131,8 +134,7 @@ HBRUSH GetSysColorBrush(int index) {
   if (index < 0 || index >= 31) return nullptr;
   if (!brushes[index]) {
     brushes[index] = CreateSolidBrush(GetSysColor(index));
-    // Shared by everyone: nothing may delete it.
-    if (auto* brush = platform::gdi::FindBrush(brushes[index])) brush->stock = true;
+    platform::gdi::MakePermanent(brushes[index]);  // shared by everyone: nothing may delete it
   }
   return brushes[index];
 }

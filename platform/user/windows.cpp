@@ -236,13 +236,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     return nullptr;
   }
   if (!(w = LookupQuiet(handle))) return nullptr;
-  if (!w->Has(kSentSizeMove)) {
-    w->flags |= kSentSizeMove;
-    int cx = w->client.right - w->client.left, cy = w->client.bottom - w->client.top;
-    Send(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(cx), static_cast<WORD>(cy)));
-    if (!(w = LookupQuiet(handle))) return nullptr;
-    POINT origin{w->rect.left + w->client.left, w->rect.top + w->client.top};
-    Send(w, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)));
+  // A child hears its size and place now; a top-level window when it is first shown.
+  if (w->IsChild() && !w->Has(kSentSizeMove)) {
+    SendSizeAndMove(w);
     if (!(w = LookupQuiet(handle))) return nullptr;
   }
   if (w->IsChild()) {

@@ -22,8 +22,9 @@ struct Image {
 
 enum class Button { Left, Right, Middle };
 
-// Starts (or restarts) a clean session: headless backend, virtual clock at 0, no windows,
-// no application classes, empty queue, no keys down, cursor at (0,0).
+// Starts (or restarts) a clean session: headless backend, virtual clock at 0, no windows or
+// window DCs, no application classes, object counts at zero, the desktop repainted, empty
+// queue, no keys down, cursor at (0,0).
 void StartSession();
 // Destroys every window (with their messages) and clears what StartSession clears.
 void EndSession();
@@ -60,6 +61,20 @@ Image CaptureWindow(HWND window);
 bool SavePng(const Image& image, const std::string& path);
 // False for a missing or damaged file.
 bool LoadPng(const std::string& path, Image* image);
+
+// What the session made and has not destroyed: windows, device contexts and the other
+// drawing objects (bitmaps, pens, brushes, fonts, regions, palettes, icons and cursors).
+// Stock objects and the shared ones the platform keeps for the process (system colour
+// brushes, loaded icons and cursors) are not counted, nor are objects an earlier session
+// made: each session starts at zero. StartSession destroys the windows an earlier test
+// left and frees their DCs.
+struct Counts {
+  int windows = 0;
+  int dcs = 0;
+  int gdiObjects = 0;
+  bool operator==(const Counts&) const = default;
+};
+Counts LiveObjects();
 
 // Installs a drive table in TD_DRIVES syntax for the session (the kernel's table); false
 // with the reason in `error` when the text is not a valid table.

@@ -336,3 +336,63 @@ TEST_F(InputTest, DraggingASizingBorderResizesWithinTheMinimum) {
   EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXMINTRACK));
   EXPECT_EQ(r.left, 100);
 }
+
+TEST_F(InputTest, FilteredTakesFindTheirRangeInQueueOrderBehindOtherInput) {
+  HWND w = TopLevel(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  pt::PumpUntilIdle();
+  // A drag loop looks for Esc while the mouse keeps moving.
+  pt::MouseMove(10, 10);
+  pt::KeyDown('A');
+  pt::MouseDown(20, 20);
+  pt::KeyDown(VK_ESCAPE);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>('A'));
+  ASSERT_TRUE(GetMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_ESCAPE));
+  EXPECT_LT(GetKeyState(VK_ESCAPE), 0);
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
+  // The mouse input waited, in its order, each message hit-tested when taken.
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_MOUSEMOVE));
+  EXPECT_EQ(msg.hwnd, w);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
+  EXPECT_EQ(msg.lParam, MAKELPARAM(20, 20));
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(InputTest, PeekingWithoutRemovingChangesNothing) {
+  HWND first = TopLevel(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
+  HWND second = CreateWindowExA(0, "Configurable", "", WS_POPUP | WS_VISIBLE, 200, 0, 100, 100,
+                                nullptr, nullptr, nullptr, nullptr);
+  SetActiveWindow(first);
+  pt::PumpUntilIdle();
+  HCURSOR cursor = SetCursor(nullptr);
+  Log().clear();
+  pt::MouseDown(250, 50);
+  pt::KeyDown(VK_SHIFT);
+  MSG msg;
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
+    EXPECT_EQ(msg.hwnd, second);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_SHIFT));
+  }
+  EXPECT_EQ(GetActiveWindow(), first);
+  EXPECT_EQ(Count(WM_SETCURSOR), 0);
+  EXPECT_EQ(Count(WM_MOUSEACTIVATE), 0);
+  EXPECT_EQ(GetCursor(), nullptr);
+  EXPECT_GE(GetKeyState(VK_LBUTTON), 0);
+  EXPECT_GE(GetKeyState(VK_SHIFT), 0);
+  // Taking the press out does what peeking did not.
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
+  EXPECT_EQ(GetActiveWindow(), second);
+  EXPECT_EQ(Count(WM_SETCURSOR, second), 1);
+  EXPECT_EQ(Count(WM_MOUSEACTIVATE, second), 1);
+  EXPECT_LT(GetKeyState(VK_LBUTTON), 0);
+  SetCursor(cursor);
+}

@@ -26,7 +26,7 @@ LRESULT DestroysParentOnCreate(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-TEST_F(UserTest, CreationSendsNcCreateNcCalcSizeCreateSizeMoveInOrder) {
+TEST_F(UserTest, CreationSendsNcCreateNcCalcSizeCreateInOrder) {
   std::vector<UINT> all;
   WNDCLASSA wc{};
   wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
@@ -38,8 +38,9 @@ TEST_F(UserTest, CreationSendsNcCreateNcCalcSizeCreateSizeMoveInOrder) {
   HWND w = CreateWindowExA(0, "Everything", "t", WS_OVERLAPPEDWINDOW, 10, 20, 300, 200, nullptr,
                            nullptr, nullptr, nullptr);
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(MessagesOf(w), (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE,
-                                              WM_CREATE, WM_SIZE, WM_MOVE}));
+  // A hidden top-level window hears its size and place only when it is first shown.
+  EXPECT_EQ(MessagesOf(w),
+            (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE}));
   RECT client;
   GetClientRect(w, &client);
   // A sizable captioned window: 4-pixel frame, 19-pixel caption.
@@ -51,18 +52,43 @@ TEST_F(UserTest, CreationSendsNcCreateNcCalcSizeCreateSizeMoveInOrder) {
   EXPECT_EQ(origin.y, 20 + 4 + 19);
 }
 
-TEST_F(UserTest, VisibleTopLevelIsShownThenActivatedThenFocused) {
+TEST_F(UserTest, ShowingANewTopLevelActivatesBeforePositionChangedThenSizeAndMove) {
+  const std::vector<UINT> classic{
+      WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE,
+      WM_SETFOCUS,   WM_WINDOWPOSCHANGED,  WM_SIZE,        WM_MOVE};
   HWND w = TopLevel(10, 10, 200, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   ASSERT_NE(w, nullptr);
-  EXPECT_TRUE(
-      InOrder(MessagesOf(w),
-              {static_cast<UINT>(WM_CREATE), static_cast<UINT>(WM_SHOWWINDOW),
-               static_cast<UINT>(WM_WINDOWPOSCHANGING), static_cast<UINT>(WM_WINDOWPOSCHANGED),
-               static_cast<UINT>(WM_ACTIVATEAPP), static_cast<UINT>(WM_NCACTIVATE),
-               static_cast<UINT>(WM_ACTIVATE), static_cast<UINT>(WM_SETFOCUS)}));
+  std::vector<UINT> seen = MessagesOf(w);
+  ASSERT_GE(seen.size(), classic.size());
+  EXPECT_EQ(seen.back(), static_cast<UINT>(WM_MOVE));
+  EXPECT_EQ(std::vector<UINT>(seen.end() - classic.size(), seen.end()), classic);
   EXPECT_EQ(GetActiveWindow(), w);
   EXPECT_EQ(GetFocus(), w);
   EXPECT_TRUE(IsWindowVisible(w));
+
+  // Made hidden and shown later: the same order, and the size and place come once.
+  HWND later = TopLevel(30, 30, 200, 100);
+  Log().clear();
+  ShowWindow(later, SW_SHOW);
+  std::vector<UINT> shown = MessagesOf(later);
+  std::vector<UINT> tail(classic.begin() + 2, classic.end());
+  tail.erase(std::find(tail.begin(), tail.end(), static_cast<UINT>(WM_ACTIVATEAPP)));
+  EXPECT_TRUE(
+      InOrder(shown, {static_cast<UINT>(WM_SHOWWINDOW), static_cast<UINT>(WM_WINDOWPOSCHANGING)}));
+  EXPECT_EQ(std::vector<UINT>(shown.end() - tail.size(), shown.end()), tail);
+  Log().clear();
+  ShowWindow(later, SW_HIDE);
+  ShowWindow(later, SW_SHOW);
+  EXPECT_EQ(Count(WM_SIZE, later), 0);
+}
+
+TEST_F(UserTest, AChildHearsItsSizeAndPlaceAtCreation) {
+  HWND parent = TopLevel();
+  Log().clear();
+  HWND child = Child(parent, 5, 6, 50, 40, 1, 0);
+  EXPECT_EQ(MessagesOf(child), (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE}));
+  EXPECT_EQ(Log()[2].lParam, MAKELPARAM(50, 40));
+  EXPECT_EQ(Log()[3].lParam, MAKELPARAM(5, 6));
 }
 
 TEST_F(UserTest, ChildCreationNotifiesParentAfterCreate) {
@@ -214,6 +240,36 @@ TEST_F(UserTest, ClassRegistrationErrors) {
   EXPECT_TRUE(GetClassInfoA(nullptr, "DoubleClicker", &info));
   EXPECT_EQ(info.style, static_cast<UINT>(CS_DBLCLKS));
   EXPECT_EQ(info.lpfnWndProc, &Recorder);
+}
+
+TEST_F(UserTest, NoClassOrWindowEverGetsANullProcedure) {
+  WNDCLASSA wc{};
+  wc.lpszClassName = "NoProcedure";
+  SetLastError(0);
+  EXPECT_EQ(RegisterClassA(&wc), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  WNDCLASSEXA wide{};
+  wide.cbSize = sizeof(wide);
+  wide.lpszClassName = "NoProcedure";
+  EXPECT_EQ(RegisterClassExA(&wide), 0);
+  EXPECT_EQ(CreateWindowExA(0, "NoProcedure", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                            nullptr),
+            nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
+
+  HWND w = TopLevel();
+  EXPECT_EQ(SetWindowLongA(w, GWLP_WNDPROC, 0), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(SetClassLongA(w, GCLP_WNDPROC, 0), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(GetWindowLongA(w, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&Recorder));
+  Log().clear();
+  SendMessageA(w, WM_USER, 0, 0);
+  HWND second = TopLevel();
+  EXPECT_NE(second, nullptr);
+  EXPECT_EQ(Count(WM_USER, w), 1);
+  EXPECT_EQ(Count(WM_CREATE, second), 1);
+  EXPECT_EQ(CallWindowProcA(nullptr, w, WM_USER, 0, 0), 0);
 }
 
 TEST_F(UserTest, WindowLongsAndExtraBytes) {
@@ -415,4 +471,36 @@ TEST_F(UserTest, HidingTheFocusChildHandsTheFocusToItsParent) {
   SetFocus(child);
   ShowWindow(child, SW_HIDE);
   EXPECT_EQ(GetFocus(), top);
+}
+
+TEST_F(UserTest, SessionCountsShowWhatIsLeftAlive) {
+  namespace pt = platform::testing;
+  EXPECT_EQ(pt::LiveObjects(), pt::Counts{});
+  HWND w = TopLevel(10, 10, 200, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  Child(w, 0, 0, 10, 10);
+  pt::PumpUntilIdle();  // paints the caption with the shared font and brushes
+  LoadIconA(nullptr, IDI_APPLICATION);
+  GetSysColorBrush(COLOR_BTNFACE);
+  EXPECT_EQ(pt::LiveObjects(), (pt::Counts{2, 0, 0}));
+  HDC dc = GetDC(w);
+  HPEN pen = CreatePen(PS_SOLID, 1, 0);
+  HDC memory = CreateCompatibleDC(dc);
+  EXPECT_EQ(pt::LiveObjects(), (pt::Counts{2, 2, 1}));
+  DeleteDC(memory);
+  ReleaseDC(w, dc);
+  DeleteObject(pen);
+  DestroyWindow(w);
+  EXPECT_EQ(pt::LiveObjects(), pt::Counts{});
+
+  // What a test leaves behind is not counted in the next session; its windows and their
+  // DCs are gone, and what it made itself is left to whoever holds it.
+  w = TopLevel(10, 10, 200, 100, WS_POPUP | WS_VISIBLE);
+  dc = GetDC(w);
+  pen = CreatePen(PS_SOLID, 1, 0);
+  pt::StartSession();
+  EXPECT_EQ(pt::LiveObjects(), pt::Counts{});
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_EQ(GetObjectType(dc), 0u);
+  EXPECT_EQ(GetObjectType(pen), static_cast<DWORD>(OBJ_PEN));
+  DeleteObject(pen);
 }
