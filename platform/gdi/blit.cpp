@@ -72,6 +72,7 @@ void Transfer(DcObject* dc, RECT dest, const BlitSource* src, const Surface* mas
   for (const RECT& clip : dc->Clip()) {
     RECT r = Intersection(clip, box);
     if (IsEmpty(r)) continue;
+    dc->surface->Touch(r);
     for (int y = r.top; y < r.bottom; ++y) {
       int j = y - box.top;
       int sy = 0;

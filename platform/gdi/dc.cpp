@@ -79,6 +79,29 @@ BrushObject* BrushFromHandle(HBRUSH brush, BrushObject& scratch) {
 
 namespace {
 
+WindowTargetSource targetSource = nullptr;
+std::uint64_t windowChanges = 1;
+void (*screenPreparer)() = nullptr;
+
+// Asks the window manager where a window DC draws now.
+void Follow(DcObject* dc) {
+  WindowTarget target;
+  bool found = targetSource && targetSource(dc->request, &target) && target.surface;
+  dc->followedChange = windowChanges;  // after asking: the answer may have made a surface
+  if (!found) {
+    dc->windowGone = true;
+    dc->sharedSurface.reset();
+    dc->surface = nullptr;
+    dc->visible.clear();
+  } else {
+    dc->sharedSurface = std::move(target.surface);
+    dc->surface = dc->sharedSurface.get();
+    dc->origin = target.origin;
+    dc->visible = std::move(target.visible);
+  }
+  dc->ClipChanged();
+}
+
 std::unique_ptr<DcObject> NewDc(DcType type) {
   auto dc = std::make_unique<DcObject>();
   dc->type = type;
@@ -145,6 +168,32 @@ Surface& Screen() {
   return screen;
 }
 
+DcObject* FindDc(HDC handle) {
+  auto* dc = Find<DcObject>(handle, Kind::Dc);
+  if (!dc) return nullptr;
+  if (dc->follows && !dc->windowGone && dc->followedChange != windowChanges) Follow(dc);
+  if (dc->windowGone) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  if (screenPreparer && dc->surface == &Screen()) screenPreparer();
+  return dc;
+}
+
+void SetWindowTargetSource(WindowTargetSource source) { targetSource = source; }
+void WindowsChanged() { ++windowChanges; }
+void SetScreenPreparer(void (*prepare)()) { screenPreparer = prepare; }
+
+HDC CreateWindowDC(const WindowDcRequest& request) {
+  auto dc = NewDc(DcType::Window);
+  dc->follows = true;
+  dc->request = request;
+  dc->window = request.window;
+  Follow(dc.get());
+  if (dc->windowGone) return nullptr;
+  return Register(std::move(dc));
+}
+
 HDC CreateSurfaceDC(Surface* surface, POINT origin, const std::vector<RECT>& visible, HWND window) {
   if (!surface) return nullptr;
   auto dc = NewDc(DcType::Window);
@@ -156,7 +205,7 @@ HDC CreateSurfaceDC(Surface* surface, POINT origin, const std::vector<RECT>& vis
 }
 
 void ReleaseSurfaceDC(HDC handle) {
-  DcObject* dc = FindDc(handle);
+  auto* dc = Find<DcObject>(handle, Kind::Dc);
   if (dc && dc->type == DcType::Window) FreeDc(handle, dc);
 }
 
@@ -197,7 +246,7 @@ HDC CreateDCA(LPCSTR driver, LPCSTR, LPCSTR, const void*) {
 }
 
 BOOL DeleteDC(HDC handle) {
-  DcObject* dc = FindDc(handle);
+  auto* dc = Find<DcObject>(handle, Kind::Dc);
   if (!dc) return FALSE;
   FreeDc(handle, dc);
   return TRUE;

@@ -327,6 +327,7 @@ COLORREF SetPixel(HDC handle, int x, int y, COLORREF colour) {
   if (!InsideClip(dc, p.x, p.y)) return CLR_INVALID;
   std::uint32_t pixel = DevicePixel(dc, colour);
   dc->surface->Row(p.y)[p.x] = pixel;
+  dc->surface->Touch(RECT{p.x, p.y, p.x + 1, p.y + 1});
   return ToColour(pixel);
 }
 

@@ -338,6 +338,7 @@ BOOL DrawIconEx(HDC handle, int x, int y, HICON iconHandle, int width, int heigh
   RECT box = ToSurface(dc, Normalized(ToDevice(dc, RECT{x, y, x + width, y + height})));
   for (const RECT& clip : dc->Clip()) {
     RECT r = Intersection(clip, box);
+    dc->surface->Touch(r);
     for (int py = r.top; py < r.bottom; ++py) {
       int iy = (py - box.top) * icon->height / height;
       std::uint32_t* row = dc->surface->Row(py);

@@ -111,6 +111,13 @@ struct DcObject : Object {
   POINT origin{0, 0};          // surface point of device (0,0)
   std::vector<RECT> visible;   // surface coordinates
   HWND window = nullptr;
+  // Window DCs made by CreateWindowDC: what they asked for, the surface they share with
+  // their window, the window change they last followed, and whether the window is gone.
+  bool follows = false;
+  WindowDcRequest request;
+  std::shared_ptr<Surface> sharedSurface;
+  std::uint64_t followedChange = 0;
+  bool windowGone = false;
   bool monochrome = false;
   DcState state;
   std::vector<DcState> saved;
@@ -138,7 +145,9 @@ T* Find(const void* handle, Kind kind) {
   }
   return static_cast<T*>(object);
 }
-inline DcObject* FindDc(HDC dc) { return Find<DcObject>(dc, Kind::Dc); }
+// A DC to draw with or read from: a window DC first follows its window (and fails once the
+// window is gone), a DC on the screen first has the screen composed.
+DcObject* FindDc(HDC dc);
 inline BitmapObject* FindBitmap(HBITMAP b) { return Find<BitmapObject>(b, Kind::Bitmap); }
 inline PenObject* FindPen(HPEN p) { return Find<PenObject>(p, Kind::Pen); }
 inline BrushObject* FindBrush(HBRUSH b) { return Find<BrushObject>(b, Kind::Brush); }

@@ -75,6 +75,7 @@ void PlotPixel(DcObject* dc, int x, int y, std::uint32_t pixel, int rop2) {
   if (!InsideClip(dc, x, y)) return;
   std::uint32_t& target = dc->surface->Row(y)[x];
   target = Rop2(rop2, pixel, target);
+  dc->surface->Touch(RECT{x, y, x + 1, y + 1});
 }
 
 void FillSpan(DcObject* dc, int y, int x0, int x1, const BrushSampler& brush, int rop2) {
@@ -83,6 +84,7 @@ void FillSpan(DcObject* dc, int y, int x0, int x1, const BrushSampler& brush, in
     if (y < c.top || y >= c.bottom) continue;
     int from = std::max(x0, static_cast<int>(c.left)), to = std::min(x1, static_cast<int>(c.right));
     if (from >= to) continue;
+    dc->surface->Touch(RECT{from, y, to, y + 1});
     std::uint32_t* row = dc->surface->Row(y);
     if (brush.Solid() && rop2 == R2_COPYPEN) {
       std::fill(row + from, row + to, brush.SolidPixel());
@@ -101,6 +103,7 @@ void FillRop3(DcObject* dc, RECT rect, const BrushSampler& brush, unsigned ropIn
   for (const RECT& c : dc->Clip()) {
     RECT r = Intersection(c, rect);
     if (IsEmpty(r)) continue;
+    dc->surface->Touch(r);
     for (int y = r.top; y < r.bottom; ++y) {
       std::uint32_t* row = dc->surface->Row(y);
       if (ropIndex == 0xF0 && brush.Solid()) {

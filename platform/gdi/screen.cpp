@@ -11,10 +11,10 @@
 
 namespace platform::gdi {
 
-void ComposeScreen(const std::vector<ScreenLayer>& layers, const RECT* damage) {
-  Surface& screen = Screen();
-  RECT area{0, 0, screen.width, screen.height};
-  if (damage) area = Intersection(area, *damage);
+namespace {
+
+void ComposeArea(Surface& screen, const std::vector<ScreenLayer>& layers, RECT area) {
+  area = Intersection(area, RECT{0, 0, screen.width, screen.height});
   if (IsEmpty(area)) return;
   std::uint32_t desktop = ToPixel(SystemColour(COLOR_BACKGROUND));
   for (int y = area.top; y < area.bottom; ++y) {
@@ -34,6 +34,13 @@ void ComposeScreen(const std::vector<ScreenLayer>& layers, const RECT* damage) {
                   static_cast<std::size_t>(r.right - r.left) * sizeof(std::uint32_t));
     }
   }
+}
+
+}  // namespace
+
+void ComposeScreen(const std::vector<ScreenLayer>& layers, const std::vector<RECT>& damage) {
+  Surface& screen = Screen();
+  for (const RECT& area : damage) ComposeArea(screen, layers, area);
 }
 
 namespace {

@@ -1,11 +1,11 @@
 // The virtual screen: the desktop with the top-level windows' surfaces composed on it in
 // z-order, and PNG files of any surface for tests and screenshots.
 #pragma once
-#include "private.h"
 #include <string>
 #include <vector>
 
 #include "gdi/surface.h"
+#include "private.h"
 
 namespace platform::gdi {
 
@@ -16,9 +16,9 @@ struct ScreenLayer {
   const Surface* surface;  // a top-level window's backing surface
   POINT position;          // its top-left corner on the screen
 };
-// Repaints the desktop and composes the layers, bottom first; only `damage` (screen
-// coordinates) is recomposed when given.
-void ComposeScreen(const std::vector<ScreenLayer>& layers, const RECT* damage = nullptr);
+// Repaints the desktop and composes the layers, bottom first, inside the `damage`
+// rectangles (screen coordinates) only; the rest of the screen keeps what it shows.
+void ComposeScreen(const std::vector<ScreenLayer>& layers, const std::vector<RECT>& damage);
 
 // Writes an 8-bit RGB PNG; false (with nothing half-written left behind) on failure.
 bool WritePng(const Surface& surface, const std::string& path);

@@ -21,6 +21,7 @@ void FillDeviceRect(DcObject* dc, RECT r, std::uint32_t pixel, const RECT* limit
   RECT s = ToSurface(dc, r);
   for (const RECT& c : dc->Clip()) {
     RECT part = Intersection(c, s);
+    dc->surface->Touch(part);
     for (int y = part.top; y < part.bottom; ++y) {
       std::uint32_t* row = dc->surface->Row(y);
       std::fill(row + part.left, row + part.right, pixel);
@@ -55,7 +56,9 @@ void PaintGlyphs(DcObject* dc, int x, int y, std::u32string_view text, const INT
             std::max({penX + run.x0, static_cast<int>(c.left), static_cast<int>(bound.left)});
         int to =
             std::min({penX + run.x1, static_cast<int>(c.right), static_cast<int>(bound.right)});
-        if (from < to) std::fill(dc->surface->Row(row) + from, dc->surface->Row(row) + to, ink);
+        if (from >= to) continue;
+        std::fill(dc->surface->Row(row) + from, dc->surface->Row(row) + to, ink);
+        dc->surface->Touch(RECT{from, row, to, row + 1});
       }
     }
     penX += advances ? advances[i] : glyph.advance;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gdi/surface.h"
 #include "platform/kernel.h"
 #include "user/nonclient.h"
 #include "user/state.h"
@@ -224,6 +225,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     }
     case WM_SETREDRAW:
       // Redraw off hides the window from painting without hiding it from the program.
+      platform::gdi::WindowsChanged();
       if (wParam) {
         w->style |= WS_VISIBLE;
       } else {

@@ -60,7 +60,6 @@ void ActivateWindow(Window* w, int how) {
   if (!(w = LookupQuiet(newHandle))) return;
   Send(w, WM_ACTIVATE, MAKEWPARAM(static_cast<WORD>(how), (w->style & WS_MINIMIZE) ? 1 : 0),
        reinterpret_cast<LPARAM>(LookupQuiet(oldHandle) ? oldHandle : nullptr));
-  state.screenDirty = true;
 }
 
 void ActivateAnother(Window* leaving) {

@@ -1,8 +1,10 @@
 // Position, size, z-order and visibility of windows, and coordinate mapping.
 #include <algorithm>
 
+#include "gdi/surface.h"
 #include "platform/kernel.h"
 #include "user/state.h"
+#include "user/surfaces.h"
 
 namespace platform::user {
 
@@ -170,7 +172,13 @@ bool SetPosition(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT
                        r.bottom - w->rect.top};
     }
   }
-  if (!(flags & SWP_NOZORDER)) Reorder(w, pos.hwndInsertAfter);
+  bool restacked = false;
+  if (!(flags & SWP_NOZORDER) && w->parent) {
+    auto& siblings = w->parent->children;
+    auto before = std::find(siblings.begin(), siblings.end(), w) - siblings.begin();
+    Reorder(w, pos.hwndInsertAfter);
+    restacked = std::find(siblings.begin(), siblings.end(), w) - siblings.begin() != before;
+  }
   if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) DropUpdates(w);
@@ -189,7 +197,13 @@ bool SetPosition(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT
     if (!topLevel && !(flags & SWP_NOZORDER) && isVisible)
       InvalidateWindow(w, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   }
-  state.screenDirty = true;
+  gdi::WindowsChanged();
+  // A top-level window that appears, goes, moves or is restacked changes the screen where it
+  // was and where it is; a child changes its top-level window's surface, by painting.
+  if (topLevel && (moved || sized || restacked || (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))) {
+    if (wasVisible) ScreenDamaged(oldRect);
+    if (isVisible) ScreenDamaged(w->rect);
+  }
 
   // A window shown or raised with activation is activated (and takes the focus) before it
   // hears that its position changed, as the classic order has it.

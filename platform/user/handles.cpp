@@ -11,6 +11,7 @@
 #include "platform/kernel.h"
 #include "user/input.h"
 #include "user/state.h"
+#include "user/surfaces.h"
 
 namespace platform::user {
 namespace {
@@ -136,6 +137,8 @@ void EnsureStarted() {
   state.guiThread = CurrentThreadId();
   state.screenSize = ScreenSizeSetting();
   gdi::SetSystemColourSource(SystemColour);
+  gdi::SetWindowTargetSource(FollowWindow);
+  gdi::SetScreenPreparer(ComposeScreen);
   RegisterDesktopClass();
   auto* desktop = new Window();
   desktop->handle = AllocateHandle(desktop);

@@ -42,10 +42,16 @@ void SetPaintCounted(Window* w) {
 void EnsureSurface(Window* w) {
   int width = std::max<int>(0, w->rect.right - w->rect.left);
   int height = std::max<int>(0, w->rect.bottom - w->rect.top);
-  if (!w->surface) w->surface = std::make_unique<Surface>();
+  if (!w->surface) {
+    w->surface = std::make_shared<Surface>();
+    gdi::WindowsChanged();
+  }
   Surface& s = *w->surface;
   // Keep what was drawn where it still fits; the rest waits for the next paint.
-  if (s.width != width || s.height != height) s.Resize(width, height, 0x00C0C0C0u);
+  if (s.width != width || s.height != height) {
+    s.Resize(width, height, 0x00C0C0C0u);
+    gdi::WindowsChanged();
+  }
 }
 
 void InvalidateWindow(Window* w, const RECT* rect, UINT flags) {
@@ -111,7 +117,8 @@ bool GetDrawTarget(HWND window, DrawArea area, DWORD dcxFlags, DrawTarget* out) 
   Window* w = window ? Lookup(window) : state.desktop;
   if (!w || !out) return false;
   if (w == state.desktop) {
-    out->surface = &ScreenSurface();
+    // The screen lives as long as the process: shared without an owner.
+    out->surface = std::shared_ptr<Surface>(std::shared_ptr<Surface>(), &ScreenSurface());
     out->origin = POINT{0, 0};
     out->visible.assign(1, RECT{0, 0, state.screenSize.x, state.screenSize.y});
     return true;
@@ -119,7 +126,7 @@ bool GetDrawTarget(HWND window, DrawArea area, DWORD dcxFlags, DrawTarget* out) 
   Window* top = TopLevelOf(w);
   EnsureSurface(top);
   POINT topOrigin = WindowOriginOnScreen(top);
-  out->surface = top->surface.get();
+  out->surface = top->surface;
   RECT bounds = area == DrawArea::Window ? WindowRectOnScreen(w) : ClientRectOnScreen(w);
   out->origin = POINT{bounds.left - topOrigin.x, bounds.top - topOrigin.y};
   out->visible.clear();
@@ -158,26 +165,61 @@ Surface& ScreenSurface() {
     screen.width = size.x;
     screen.height = size.y;
     screen.pixels.assign(static_cast<std::size_t>(size.x) * size.y, 0);
-    Global().screenDirty = true;
+    ScreenChanged();
   }
   return screen;
 }
 
-void ScreenChanged() { Global().screenDirty = true; }
+void ScreenDamaged(const RECT& area) {
+  if (IsEmpty(area)) return;
+  Region& damage = Global().screenDamage;
+  damage.Add(area);
+  // Scattered damage is composed as its bounds rather than as many small pieces.
+  if (damage.Rects().size() > 32) damage = Region(damage.Bounds());
+}
+
+void ScreenChanged() {
+  POINT size = Global().screenSize;
+  ScreenDamaged(RECT{0, 0, size.x, size.y});
+}
 
 void ComposeScreen() {
   EnsureStarted();
   State& state = Global();
-  ScreenSurface();
+  Surface& screen = ScreenSurface();
   std::vector<gdi::ScreenLayer> layers;
   auto& windows = state.desktop->children;
   for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
     Window* w = *it;
-    if (!w->Visible() || !w->surface) continue;
-    layers.push_back(gdi::ScreenLayer{w->surface.get(), POINT{w->rect.left, w->rect.top}});
+    if (!w->surface) continue;
+    // What a window drew since the last composition; a hidden one is composed whole when
+    // it is shown.
+    if (!IsEmpty(w->surface->damage) && w->Visible())
+      ScreenDamaged(Offset(w->surface->damage, w->rect.left, w->rect.top));
+    w->surface->damage = RECT{0, 0, 0, 0};
+    if (w->Visible())
+      layers.push_back(gdi::ScreenLayer{w->surface.get(), POINT{w->rect.left, w->rect.top}});
   }
-  gdi::ComposeScreen(layers);
-  state.screenDirty = false;
+  if (state.screenDamage.Empty()) return;
+  state.screenDamage.Intersect(RECT{0, 0, screen.width, screen.height});
+  gdi::ComposeScreen(layers, state.screenDamage.Rects());
+  if (backend::Current().ShowsScreen()) {
+    for (const RECT& r : state.screenDamage.Rects()) state.presentDamage.Add(r);
+    if (state.presentDamage.Rects().size() > 32)
+      state.presentDamage = Region(state.presentDamage.Bounds());
+  }
+  state.screenDamage.Clear();
+}
+
+std::vector<RECT> TakePresentDamage() {
+  State& state = Global();
+  Surface& screen = ScreenSurface();
+  // Drawing on the screen itself (screen DCs) shows as well.
+  if (!IsEmpty(screen.damage)) state.presentDamage.Add(screen.damage);
+  screen.damage = RECT{0, 0, 0, 0};
+  std::vector<RECT> damage = state.presentDamage.Rects();
+  state.presentDamage.Clear();
+  return damage;
 }
 
 }  // namespace platform::user
@@ -192,7 +234,6 @@ BOOL RedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags) {
   (void)region;  // regions arrive here as their bounds (InvalidateRgn, ValidateRgn)
   if (window == nullptr) flags |= RDW_ALLCHILDREN;
   InvalidateWindow(w, rect, flags);
-  state.screenDirty = true;
   if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) {
     UpdateWindow(window ? window : nullptr);
   }

@@ -134,11 +134,17 @@ void WaitForWork(int limit) {
     }
   }
   backend::Backend& backend = backend::Current();
-  // Idle is when the screen is shown: after the queue has been drained.
-  if (backend.ShowsScreen() && Global().screenDirty) {
+  // Idle is when the screen is shown: after the queue has been drained, and only where it
+  // changed (or when only the cursor did).
+  if (backend.ShowsScreen()) {
     ComposeScreen();
-    Surface& screen = ScreenSurface();
-    backend.Present(screen, {RECT{0, 0, screen.width, screen.height}}, GetCursor());
+    std::vector<RECT> damage = TakePresentDamage();
+    HCURSOR cursor = GetCursor();
+    State& state = Global();
+    if (!damage.empty() || cursor != state.presentedCursor) {
+      state.presentedCursor = cursor;
+      backend.Present(ScreenSurface(), damage, cursor);
+    }
   }
   backend.Wait(timeout);
 }

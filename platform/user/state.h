@@ -78,7 +78,8 @@ struct Window {
   std::uint32_t flags = 0;
   DWORD threadId = 0;
   Region update;                     // client coordinates
-  std::unique_ptr<Surface> surface;  // top-level windows only: the backing store
+  std::shared_ptr<Surface> surface;  // top-level windows only: the backing store, shared
+                                     // with the DCs that draw on it
   HWND lastActivePopup = nullptr;
   HICON icon = nullptr;
   HICON iconSmall = nullptr;
@@ -101,7 +102,9 @@ struct State {
   Window* capture = nullptr;
   std::vector<std::unique_ptr<WindowClass>> classes;
   int windowsNeedingPaint = 0;
-  bool screenDirty = true;
+  Region screenDamage;   // screen areas to compose again from the windows
+  Region presentDamage;  // composed areas the backend has not shown yet
+  HCURSOR presentedCursor = nullptr;
   DWORD guiThread = 0;
   POINT screenSize{800, 600};
 };

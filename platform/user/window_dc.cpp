@@ -16,18 +16,17 @@ std::vector<HDC>& IssuedDcs() {
 }
 
 HDC MakeDc(HWND window, DrawArea area, DWORD flags, const Region* within) {
-  DrawTarget target;
-  if (!GetDrawTarget(window, area, flags, &target)) return nullptr;
-  std::vector<RECT> visible = target.visible;
+  EnsureStarted();
+  if (window && !Lookup(window)) return nullptr;
+  gdi::WindowDcRequest request;
+  request.window = window;
+  request.wholeWindow = area == DrawArea::Window;
+  request.dcxFlags = flags & (DCX_CLIPCHILDREN | DCX_CLIPSIBLINGS);
   if (within) {
-    Region clip;
-    for (const RECT& r : within->Rects()) clip.Add(Offset(r, target.origin.x, target.origin.y));
-    Region inside;
-    for (const RECT& r : visible) inside.Add(r);
-    inside.Intersect(clip);
-    visible = inside.Rects();
+    request.limited = true;
+    request.within = *within;
   }
-  HDC dc = gdi::CreateSurfaceDC(target.surface, target.origin, visible, window);
+  HDC dc = gdi::CreateWindowDC(request);
   if (dc) IssuedDcs().push_back(dc);
   return dc;
 }
@@ -38,6 +37,25 @@ std::vector<RECT> RegionRects(HRGN region) {
 }
 
 }  // namespace
+
+bool FollowWindow(const gdi::WindowDcRequest& request, gdi::WindowTarget* out) {
+  if (request.window && !LookupQuiet(request.window)) return false;
+  DrawTarget target;
+  DrawArea area = request.wholeWindow ? DrawArea::Window : DrawArea::Client;
+  if (!GetDrawTarget(request.window, area, request.dcxFlags, &target)) return false;
+  out->surface = std::move(target.surface);
+  out->origin = target.origin;
+  if (!request.limited) {
+    out->visible = std::move(target.visible);
+    return true;
+  }
+  Region within = request.within;
+  within.Offset(target.origin.x, target.origin.y);
+  Region visible = Region::FromRects(target.visible);
+  visible.Intersect(within);
+  out->visible = visible.Rects();
+  return true;
+}
 
 void ForgetIssuedDcs() { IssuedDcs().clear(); }
 
@@ -78,15 +96,12 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
     dcs.erase(it);
     platform::gdi::ReleaseSurfaceDC(paint->hdc);
   }
-  ScreenChanged();
   return TRUE;
 }
 
 HDC GetDCEx(HWND window, HRGN clip, DWORD flags) {
   DrawArea area = (flags & DCX_WINDOW) ? DrawArea::Window : DrawArea::Client;
   if (clip && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN))) {
-    DrawTarget target;
-    if (!GetDrawTarget(window, area, flags, &target)) return nullptr;
     // The region is in the DC's own coordinates.
     Region within;
     if (flags & DCX_INTERSECTRGN) {
@@ -111,7 +126,6 @@ int ReleaseDC(HWND window, HDC dc) {
   if (it == dcs.end()) return 0;
   dcs.erase(it);
   platform::gdi::ReleaseSurfaceDC(dc);
-  ScreenChanged();
   return 1;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gdi/surface.h"
 #include "platform/kernel.h"
 #include "user/state.h"
 
@@ -116,6 +117,7 @@ LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR value) {
       } else {
         w->exStyle = change.styleNew;
       }
+      platform::gdi::WindowsChanged();  // the clipping styles decide where the window's DCs draw
       Send(w, WM_STYLECHANGED, which, reinterpret_cast<LPARAM>(&change));
       return old;
     }

@@ -1,6 +1,7 @@
 // Creating and destroying windows, and the links of the window tree.
 #include <algorithm>
 
+#include "gdi/surface.h"
 #include "platform/kernel.h"
 #include "user/state.h"
 
@@ -50,6 +51,7 @@ bool ReallyVisible(const Window* w) {
 }
 
 void LinkChild(Window* parent, Window* child, Window* before) {
+  gdi::WindowsChanged();
   child->parent = parent;
   auto& list = parent->children;
   if (before) {
@@ -66,6 +68,7 @@ void LinkChild(Window* parent, Window* child, Window* before) {
 
 void UnlinkChild(Window* child) {
   if (!child->parent) return;
+  gdi::WindowsChanged();
   auto& list = child->parent->children;
   list.erase(std::remove(list.begin(), list.end(), child), list.end());
   child->parent = nullptr;

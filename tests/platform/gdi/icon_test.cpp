@@ -150,10 +150,13 @@ TEST(Screen, LayersComposeOverTheDesktopAndPngFilesRoundTrip) {
   platform::Surface window;
   window.Resize(4, 3, 0x112233);
   window.pixels[5] = 0xABCDEF;
-  platform::gdi::ComposeScreen({{&window, {10, 20}}});
-  const platform::Surface& screen = platform::gdi::Screen();
+  platform::Surface& screen = platform::gdi::Screen();
+  screen.pixels[static_cast<std::size_t>(40) * screen.width + 40] = 0x445566;
+  platform::gdi::ComposeScreen({{&window, {10, 20}}}, {RECT{0, 0, 30, 30}});
   EXPECT_EQ(screen.pixels[static_cast<std::size_t>(21) * screen.width + 11], 0xABCDEFu);
   EXPECT_EQ(screen.pixels[static_cast<std::size_t>(20) * screen.width + 9], 0x008080u);
+  // Outside the damage the screen keeps what it shows.
+  EXPECT_EQ(screen.pixels[static_cast<std::size_t>(40) * screen.width + 40], 0x445566u);
   std::string path = ::testing::TempDir() + "gdi_screen_test.png";
   ASSERT_TRUE(platform::gdi::WritePng(window, path));
   platform::Surface back;

@@ -274,3 +274,75 @@ TEST_F(PaintTest, WindowDcReachesTheFrame) {
   ReleaseDC(w, dc);
   EXPECT_EQ(pt::ScreenPixel(10, 10), kRed);
 }
+
+TEST_F(PaintTest, ADcKeptPastItsWindowDrawsNothingAndFails) {
+  HWND w = Painted(nullptr, 10, 10, 100, 100, kGreen, WS_POPUP | WS_VISIBLE);
+  pt::PumpUntilIdle();
+  HDC dc = GetDC(w);
+  HDC whole = GetWindowDC(w);
+  HBRUSH red = CreateSolidBrush(kRed);
+  DestroyWindow(w);
+  RECT r{0, 0, 50, 50};
+  SetLastError(0);
+  EXPECT_EQ(FillRect(dc, &r, red), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_FALSE(LineTo(dc, 40, 40));
+  EXPECT_FALSE(TextOutA(whole, 0, 0, "gone", 4));
+  EXPECT_FALSE(BitBlt(whole, 0, 0, 10, 10, dc, 0, 0, SRCCOPY));
+  EXPECT_EQ(GetPixel(dc, 1, 1), CLR_INVALID);
+  EXPECT_EQ(pt::ScreenPixel(20, 20), kTeal);
+  EXPECT_EQ(ReleaseDC(w, dc), 1);
+  EXPECT_EQ(ReleaseDC(w, whole), 1);
+  DeleteObject(red);
+  EXPECT_EQ(pt::LiveObjects(), pt::Counts{});
+}
+
+TEST_F(PaintTest, ADcFollowsItsWindowToANewParentAndPlace) {
+  HWND moving = Painted(nullptr, 100, 100, 60, 60, kGreen, WS_POPUP | WS_VISIBLE);
+  HWND host = Painted(nullptr, 300, 100, 200, 200, kBlue, WS_POPUP | WS_VISIBLE);
+  pt::PumpUntilIdle();
+  HDC dc = GetDC(moving);
+  SetWindowLongA(moving, GWL_STYLE, WS_CHILD | WS_VISIBLE);
+  SetParent(moving, host);  // the old backing surface goes
+  MoveWindow(moving, 10, 20, 60, 60, TRUE);
+  pt::PumpUntilIdle();
+  HBRUSH red = CreateSolidBrush(kRed);
+  RECT r{0, 0, 5, 5};
+  EXPECT_NE(FillRect(dc, &r, red), 0);
+  EXPECT_EQ(pt::WindowPixel(host, 12, 22), kRed);
+  EXPECT_EQ(pt::ScreenPixel(312, 122), kRed);
+  EXPECT_EQ(pt::ScreenPixel(102, 102), kTeal);
+  ReleaseDC(moving, dc);
+  DeleteObject(red);
+}
+
+TEST_F(PaintTest, ScreenDcDrawingShowsUntilSomethingIsComposedOverIt) {
+  HWND w = Painted(nullptr, 100, 100, 100, 100, kGreen, WS_POPUP | WS_VISIBLE);
+  pt::PumpUntilIdle();
+  HDC screen = GetDC(nullptr);
+  HBRUSH red = CreateSolidBrush(kRed);
+  RECT r{50, 50, 150, 150};  // half on the desktop, half on the window
+  FillRect(screen, &r, red);
+  ReleaseDC(nullptr, screen);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(pt::ScreenPixel(60, 60), kRed);
+  EXPECT_EQ(pt::ScreenPixel(120, 120), kRed);
+  EXPECT_EQ(pt::ScreenPixel(160, 160), kGreen);
+  // The window paints again: its part is shown again, the desktop's part stays.
+  InvalidateRect(w, nullptr, TRUE);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(pt::ScreenPixel(120, 120), kGreen);
+  EXPECT_EQ(pt::ScreenPixel(60, 60), kRed);
+  // A window moving over and away gives the desktop back.
+  MoveWindow(w, 40, 40, 100, 100, TRUE);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(pt::ScreenPixel(60, 60), kGreen);
+  MoveWindow(w, 300, 300, 100, 100, TRUE);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(pt::ScreenPixel(60, 60), kTeal);
+  // Reading the screen through a DC sees the windows as composed.
+  screen = GetDC(nullptr);
+  EXPECT_EQ(GetPixel(screen, 310, 310), kGreen);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(red);
+}
