@@ -74,7 +74,7 @@ class TApplicationBridge {
   // Shows the application and its last active pop-up in front.
   virtual void BringToFront() {}
   // The program's icon, for forms without one of their own.
-  virtual HICON Icon() { return nullptr; }
+  virtual HICON ApplicationIcon() { return nullptr; }
 };
 
 TApplicationBridge& ApplicationBridge();

@@ -255,7 +255,7 @@ void TForm::CreateWindowNow() {
 void TForm::SetWindowIcon() {
   if (!HasWindow()) return;
   HICON icon = icon_->Handle();
-  if (icon == nullptr) icon = ApplicationBridge().Icon();
+  if (icon == nullptr) icon = ApplicationBridge().ApplicationIcon();
   if (icon != nullptr) SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
 }
 
@@ -471,7 +471,7 @@ void TForm::WMQueryEndSession(TMessage& message) { message.Result = CloseQuery()
 
 void TForm::WMQueryDragIcon(TMessage& message) {
   HICON icon = icon_->Handle();
-  if (icon == nullptr) icon = ApplicationBridge().Icon();
+  if (icon == nullptr) icon = ApplicationBridge().ApplicationIcon();
   message.Result = reinterpret_cast<LRESULT>(icon);
 }
 
