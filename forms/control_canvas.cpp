@@ -103,19 +103,17 @@ void TControlCanvas::ReleaseContext() {
   held.erase(std::remove(held.begin(), held.end(), this), held.end());
 }
 
+// Runs after every window message, so the common case (nothing held) costs a test.
 void ReleaseControlCanvasContexts() {
   auto& held = HeldContexts();
-  std::deque<TControlCanvas*> keep;
-  while (!held.empty()) {
-    TControlCanvas* canvas = held.front();
-    if (canvas->LockCount() > 0) {
-      held.pop_front();
-      keep.push_back(canvas);
-      continue;
-    }
-    canvas->ReleaseContext();
+  std::size_t index = 0;
+  while (index < held.size()) {
+    TControlCanvas* canvas = held[index];
+    if (canvas->LockCount() > 0)
+      ++index;
+    else
+      canvas->ReleaseContext();  // removes it from the list
   }
-  held = std::move(keep);
 }
 
 int HeldControlCanvasContexts() { return static_cast<int>(HeldContexts().size()); }
