@@ -7,6 +7,7 @@
 #include <deque>
 
 #include "backend/backend.h"
+#include "controls/classes.h"
 #include "gdi/objects.h"
 #include "platform/kernel.h"
 #include "user/input.h"
@@ -153,6 +154,7 @@ void EnsureStarted() {
   InstallHostInput();
   backend::Current();
   StartedFlag().store(true);
+  controls::RegisterBuiltInClasses();
 }
 
 bool Started() { return StartedFlag().load(); }

@@ -4,6 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+// Calling-convention words of the published declarations; this machine has one convention.
+#define CALLBACK
+#define WINAPI
+#define APIENTRY
+#define PASCAL
+
 using BOOL = int;
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;

@@ -267,3 +267,16 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni
 HHOOK SetWindowsHookExA(int hookType, HOOKPROC procedure, HINSTANCE instance, DWORD threadId);
 BOOL UnhookWindowsHookEx(HHOOK hook);
 LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
+
+// Rectangle helpers.
+BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom);
+BOOL SetRectEmpty(LPRECT rect);
+BOOL CopyRect(LPRECT destination, const RECT* source);
+BOOL InflateRect(LPRECT rect, int dx, int dy);
+BOOL OffsetRect(LPRECT rect, int dx, int dy);
+BOOL IsRectEmpty(const RECT* rect);
+BOOL EqualRect(const RECT* a, const RECT* b);
+BOOL PtInRect(const RECT* rect, POINT point);
+BOOL IntersectRect(LPRECT destination, const RECT* a, const RECT* b);
+BOOL UnionRect(LPRECT destination, const RECT* a, const RECT* b);
+BOOL SubtractRect(LPRECT destination, const RECT* a, const RECT* b);

@@ -8,5 +8,6 @@
 #include "platform/resources.h"
 #include "platform/user.h"
 #include "platform/gdi.h"
+#include "platform/controls.h"
 #include "platform/commctrl.h"
 #include "platform/mci.h"

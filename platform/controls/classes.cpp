@@ -1,0 +1,44 @@
+// The window classes of the built-in controls: registered once, kept across sessions, found
+// from any module and copied by programs that superclass them (GetClassInfoA).
+#include "controls/classes.h"
+
+#include "controls/common.h"
+
+namespace platform::controls {
+namespace {
+
+void Register(const char* name, WNDPROC procedure, UINT style, LPCSTR cursor) {
+  WNDCLASSA wc{};
+  wc.style = style;
+  wc.lpfnWndProc = procedure;
+  wc.cbWndExtra = sizeof(void*);
+  wc.hCursor = LoadCursorA(nullptr, cursor);
+  wc.lpszClassName = name;
+  user::RegisterSystemClass(wc);
+}
+
+}  // namespace
+
+void RegisterBuiltInClasses() {
+  if (user::FindClass(WC_BUTTONA, nullptr)) return;
+  Register(WC_BUTTONA, ButtonProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW,
+           IDC_ARROW);
+  Register(WC_STATICA, StaticProcedure, CS_DBLCLKS | CS_PARENTDC, IDC_ARROW);
+}
+
+void RegisterCommonControlClasses() {}
+
+}  // namespace platform::controls
+
+using namespace platform::controls;
+
+void InitCommonControls() { RegisterCommonControlClasses(); }
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
+  if (!init || init->dwSize != sizeof(INITCOMMONCONTROLSEX)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  RegisterCommonControlClasses();
+  return TRUE;
+}
