@@ -14,13 +14,15 @@ void Register(const char* name, WNDPROC procedure, UINT style, LPCSTR cursor) {
   wc.cbWndExtra = sizeof(void*);
   wc.hCursor = LoadCursorA(nullptr, cursor);
   wc.lpszClassName = name;
-  user::RegisterSystemClass(wc);
+  RegisterSystemClass(wc);
 }
 
 }  // namespace
 
 void RegisterBuiltInClasses() {
-  if (user::FindClass(WC_BUTTONA, nullptr)) return;
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
   Register(WC_BUTTONA, ButtonProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW,
            IDC_ARROW);
   Register(WC_STATICA, StaticProcedure, CS_DBLCLKS | CS_PARENTDC, IDC_ARROW);

@@ -1,6 +1,7 @@
 // The window procedures of the built-in control classes.
 #pragma once
 #include "platform/win32.h"
+#include "private.h"
 
 namespace platform::controls {
 

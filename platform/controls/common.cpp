@@ -7,7 +7,7 @@ namespace platform::controls {
 
 void Detach(Control& control) {
   control.destroyed = true;
-  if (user::Window* w = user::LookupQuiet(control.window)) w->control.reset();
+  if (std::shared_ptr<Extension>* slot = ControlSlot(control.window)) slot->reset();
 }
 
 DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }

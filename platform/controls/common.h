@@ -4,8 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "controls/host.h"
 #include "platform/win32.h"
-#include "user/state.h"
+#include "private.h"
 
 namespace platform::controls {
 
@@ -14,7 +15,7 @@ enum class Kind { Button, Static, Edit, ListBox, ComboBox, ScrollBar, TrackBar }
 // The state of one control window. A window procedure holds a reference for the length of
 // one message, so a handler that destroys the window (through a notification) never
 // leaves the procedure with freed state; after a callback it checks `Alive()`.
-struct Control : user::WindowExtension {
+struct Control : Extension {
   Control(Kind kind, HWND window) : kind(kind), window(window) {}
   bool Alive() const { return IsWindow(window) && !destroyed; }
 
@@ -28,26 +29,26 @@ struct Control : user::WindowExtension {
 // any class: superclasses reach the procedures through CallWindowProcA).
 template <class T>
 std::shared_ptr<T> Find(HWND window) {
-  user::Window* w = user::LookupQuiet(window);
-  if (!w || !w->control) return nullptr;
-  auto* control = static_cast<Control*>(w->control.get());
+  std::shared_ptr<Extension>* slot = ControlSlot(window);
+  if (!slot || !*slot) return nullptr;
+  auto* control = static_cast<Control*>(slot->get());
   if (control->kind != T::kKind) return nullptr;
-  return std::static_pointer_cast<T>(w->control);
+  return std::static_pointer_cast<T>(*slot);
 }
 
 // The state of `window`, made on its first message. Null when the window is gone or is
 // already another kind of control.
 template <class T>
 std::shared_ptr<T> Attach(HWND window) {
-  user::Window* w = user::LookupQuiet(window);
-  if (!w) return nullptr;
-  if (w->control) {
-    auto* control = static_cast<Control*>(w->control.get());
+  std::shared_ptr<Extension>* slot = ControlSlot(window);
+  if (!slot) return nullptr;
+  if (*slot) {
+    auto* control = static_cast<Control*>(slot->get());
     if (control->kind != T::kKind) return nullptr;
-    return std::static_pointer_cast<T>(w->control);
+    return std::static_pointer_cast<T>(*slot);
   }
   auto made = std::make_shared<T>(window);
-  w->control = made;
+  *slot = made;
   return made;
 }
 

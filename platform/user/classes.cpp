@@ -140,6 +140,24 @@ ATOM RegisterSystemClass(const WNDCLASSA& windowClass) {
 
 }  // namespace platform::user
 
+namespace platform::controls {
+
+ATOM RegisterSystemClass(const WNDCLASSA& windowClass) {
+  return user::RegisterSystemClass(windowClass);
+}
+
+std::shared_ptr<Extension>* ControlSlot(HWND window) {
+  user::Window* w = user::LookupQuiet(window);
+  return w ? &w->control : nullptr;
+}
+
+std::shared_ptr<Extension>* ScrollBarSlot(HWND window) {
+  user::Window* w = user::LookupQuiet(window);
+  return w ? &w->scrollBars : nullptr;
+}
+
+}  // namespace platform::controls
+
 using namespace platform::user;
 
 ATOM RegisterClassA(const WNDCLASSA* windowClass) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/host.h"
 #include "gdi/region.h"
 #include "gdi/surface.h"
 #include "platform/user.h"
@@ -52,12 +53,6 @@ enum WindowFlag : std::uint32_t {
   kMinimized = 1u << 8,
 };
 
-// State that a built-in control, or the window's own scroll bars, keep for one window. The
-// window record owns it, so it goes with the window however the window ends.
-struct WindowExtension {
-  virtual ~WindowExtension() = default;
-};
-
 struct Property {
   std::string name;  // "#<atom>" for integer atoms
   HANDLE data;
@@ -89,8 +84,8 @@ struct Window {
   HWND lastActivePopup = nullptr;
   HICON icon = nullptr;
   HICON iconSmall = nullptr;
-  std::shared_ptr<WindowExtension> control;     // made by a built-in control's procedure
-  std::unique_ptr<WindowExtension> scrollBars;  // made by the first scroll bar call
+  std::shared_ptr<controls::Extension> control;     // made by a built-in control's procedure
+  std::shared_ptr<controls::Extension> scrollBars;  // made by the first scroll bar call
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
   // Whether the client area leaves room for a frame, caption, menu bar or scroll bars.

@@ -12,16 +12,6 @@ inline constexpr const char WC_COMBOBOXA[] = "ComboBox";
 inline constexpr const char WC_SCROLLBARA[] = "ScrollBar";
 inline constexpr const char TRACKBAR_CLASSA[] = "msctls_trackbar32";
 
-inline constexpr DWORD ICC_LISTVIEW_CLASSES = 0x00000001;
-inline constexpr DWORD ICC_TREEVIEW_CLASSES = 0x00000002;
-inline constexpr DWORD ICC_BAR_CLASSES = 0x00000004;
-inline constexpr DWORD ICC_TAB_CLASSES = 0x00000008;
-inline constexpr DWORD ICC_UPDOWN_CLASS = 0x00000010;
-inline constexpr DWORD ICC_PROGRESS_CLASS = 0x00000020;
-inline constexpr DWORD ICC_HOTKEY_CLASS = 0x00000040;
-inline constexpr DWORD ICC_ANIMATE_CLASS = 0x00000080;
-inline constexpr DWORD ICC_WIN95_CLASSES = 0x000000FF;
-
 struct INITCOMMONCONTROLSEX {
   DWORD dwSize;
   DWORD dwICC;

@@ -6,24 +6,6 @@
 #include "platform/types.h"
 #include "platform/user.h"
 
-// Names the generated constants give only in combined rows.
-inline constexpr UINT DFC_CAPTION = 1;
-inline constexpr UINT DFC_MENU = 2;
-inline constexpr UINT DFC_SCROLL = 3;
-inline constexpr UINT DFC_BUTTON = 4;
-inline constexpr UINT DFCS_SCROLLUP = 0x0000;
-inline constexpr UINT DFCS_SCROLLDOWN = 0x0001;
-inline constexpr UINT DFCS_SCROLLLEFT = 0x0002;
-inline constexpr UINT DFCS_SCROLLRIGHT = 0x0003;
-inline constexpr UINT DFCS_SCROLLCOMBOBOX = 0x0005;
-inline constexpr UINT DFCS_BUTTONPUSH = 0x0010;
-inline constexpr UINT DFCS_INACTIVE = 0x0100;
-inline constexpr UINT DFCS_PUSHED = 0x0200;
-inline constexpr UINT DFCS_CHECKED = 0x0400;
-inline constexpr UINT DFCS_ADJUSTRECT = 0x2000;
-inline constexpr UINT DFCS_FLAT = 0x4000;
-inline constexpr UINT DFCS_MONO = 0x8000;
-
 struct MEASUREITEMSTRUCT {
   UINT CtlType;
   UINT CtlID;
