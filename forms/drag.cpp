@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int kDragThreshold = 5;
-constexpr const char* kUtilWindowClass = "TPUtilWindow";
 
 struct DragState {
   TControl* source = nullptr;
@@ -28,7 +27,7 @@ struct DragState {
   bool active = false;
   HCURSOR savedCursor = nullptr;
   HWND captureWindow = nullptr;
-  WNDPROC captureProcedure = nullptr;
+  TUtilityWindow capture;
 };
 
 DragState drag;
@@ -53,12 +52,9 @@ TControl* TargetAt(POINT point, HWND& window) {
 
 void DestroyCaptureWindow() {
   HWND window = drag.captureWindow;
-  WNDPROC procedure = drag.captureProcedure;
   drag.captureWindow = nullptr;
-  drag.captureProcedure = nullptr;
-  if (GetCapture() == window) ReleaseCapture();
-  if (window != nullptr) DestroyWindow(window);
-  FreeObjectWndProc(procedure);
+  if (window != nullptr && GetCapture() == window) ReleaseCapture();
+  DeallocateUtilityWindow(drag.capture);
 }
 
 void FreeDragObject() {
@@ -160,23 +156,8 @@ void CaptureWindowProc(TObject*, TMessage& message) {
 }
 
 HWND CreateCaptureWindow() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass{};
-  bool known = GetClassInfoA(instance, kUtilWindowClass, &windowClass) != FALSE;
-  if (!known || windowClass.lpfnWndProc != &DefWindowProcA) {
-    if (known) UnregisterClassA(kUtilWindowClass, instance);
-    windowClass = WNDCLASSA{};
-    windowClass.lpfnWndProc = &DefWindowProcA;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kUtilWindowClass;
-    if (RegisterClassA(&windowClass) == 0) throw EOutOfResources(LoadStr(61484));
-  }
-  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kUtilWindowClass, "", WS_POPUP, 0, 0, 0, 0,
-                                nullptr, nullptr, instance, nullptr);
-  if (window == nullptr) throw EOutOfResources(LoadStr(61485));
-  drag.captureProcedure = MakeObjectWndProc(&CaptureWindowProc, nullptr);
-  SetWindowLongA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(drag.captureProcedure));
-  return window;
+  drag.capture = AllocateUtilityWindow(&CaptureWindowProc, nullptr, WS_POPUP, WS_EX_TOOLWINDOW);
+  return drag.capture.Window;
 }
 
 void DragInit(TControl* control, bool immediate) {

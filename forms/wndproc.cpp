@@ -133,4 +133,40 @@ void FreeObjectWndProc(WNDPROC procedure) {
   --inUse;
 }
 
+TUtilityWindow AllocateUtilityWindow(TObjectWndProcMethod method, TObject* object, DWORD style,
+                                     DWORD exStyle) {
+  static constexpr const char* kClassName = "TPUtilWindow";
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA windowClass{};
+  bool known = GetClassInfoA(instance, kClassName, &windowClass) != FALSE;
+  if (!known || windowClass.lpfnWndProc != &DefWindowProcA) {
+    if (known) UnregisterClassA(kClassName, instance);
+    windowClass = WNDCLASSA{};
+    windowClass.lpfnWndProc = &DefWindowProcA;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassA(&windowClass) == 0) throw EOutOfResources(LoadStr(61484));
+  }
+  TUtilityWindow result;
+  result.Window = CreateWindowExA(exStyle, kClassName, "", style, 0, 0, 0, 0, nullptr, nullptr,
+                                  instance, nullptr);
+  if (result.Window == nullptr) throw EOutOfResources(LoadStr(61485));
+  try {
+    result.Procedure = MakeObjectWndProc(method, object);
+  } catch (...) {
+    DestroyWindow(result.Window);
+    throw;
+  }
+  SetWindowLongA(result.Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(result.Procedure));
+  return result;
+}
+
+void DeallocateUtilityWindow(TUtilityWindow& window) {
+  HWND handle = window.Window;
+  WNDPROC procedure = window.Procedure;
+  window = TUtilityWindow{};
+  if (handle != nullptr) DestroyWindow(handle);
+  FreeObjectWndProc(procedure);
+}
+
 TObjectWndProcStats ObjectWndProcStats() { return {blockCount, kRecordsPerBlock, inUse}; }

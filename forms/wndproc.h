@@ -21,6 +21,21 @@ WNDPROC MakeObjectWndProc(TObjectWndProcMethod method, TObject* object);
 // Returns a stub to the free list; nullptr is ignored.
 void FreeObjectWndProc(WNDPROC procedure);
 
+// A hidden top-level window of the framework's utility window class, "TPUtilWindow"
+// (registered with the platform's default procedure on first use, and again when it is
+// found registered with another procedure), whose messages go to method(object, record)
+// through an object window procedure. It is never shown. The drag capture, timers and
+// the pop-up menu list each own one. Raises EOutOfResources when the class or the window
+// cannot be made.
+struct TUtilityWindow {
+  HWND Window = nullptr;
+  WNDPROC Procedure = nullptr;
+};
+TUtilityWindow AllocateUtilityWindow(TObjectWndProcMethod method, TObject* object, DWORD style = 0,
+                                     DWORD exStyle = 0);
+// Destroys the window and frees its procedure; both fields become null.
+void DeallocateUtilityWindow(TUtilityWindow& window);
+
 // Counts for tests and benchmarks: blocks allocated so far, stubs per block, stubs in use.
 struct TObjectWndProcStats {
   std::size_t Blocks;
