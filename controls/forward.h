@@ -1,0 +1,13 @@
+// The classes of controls/, for headers that only pass pointers or references.
+#pragma once
+
+class TCustomListBox;
+class TListBox;
+class TCustomComboBox;
+class TComboBox;
+class TListBoxStrings;
+class TComboBoxStrings;
+class TTimer;
+class TCustomLabel;
+class TLabel;
+class TTrackBar;
