@@ -81,31 +81,49 @@ std::string FileFor(Family family, bool bold, bool italic) {
   }
 }
 
-long Scale(long units, int em, long unitsPerEm, bool up) {
+long Scale(long units, double em, long unitsPerEm, bool up) {
   double v = static_cast<double>(units) * em / unitsPerEm;
   return static_cast<long>(up ? std::ceil(v - 1e-9) : std::lround(v));
 }
 
+// The font's cell in font units: the Windows ascent and descent when it has them.
+void CellUnits(FT_Face face, long* ascender, long* descender) {
+  *ascender = face->ascender;
+  *descender = -face->descender;
+  auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  if (os2 && os2->usWinAscent + os2->usWinDescent > 0) {
+    *ascender = os2->usWinAscent;
+    *descender = os2->usWinDescent;
+  }
+}
+
 class FreeTypeFont : public RealizedFont {
  public:
-  FreeTypeFont(FT_Face primary, FT_Face fallback, int em, const LOGFONTA& font, Family family)
-      : primary_(primary), fallback_(fallback), em_(em) {
+  // `em64`: the em in 64ths of a pixel. `cell`: the cell height asked for (a positive
+  // height), or 0 when the em was asked for (a negative height).
+  FreeTypeFont(FT_Face primary, FT_Face fallback, int em64, int cell, const LOGFONTA& font,
+               Family family)
+      : primary_(primary), fallback_(fallback), em64_(em64) {
     long upem = primary->units_per_EM ? primary->units_per_EM : 2048;
-    long ascender = primary->ascender, descender = -primary->descender;
-    auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(primary, FT_SFNT_OS2));
-    if (os2 && os2->usWinAscent + os2->usWinDescent > 0) {
-      ascender = os2->usWinAscent;
-      descender = os2->usWinDescent;
-    }
+    long ascender, descender;
+    CellUnits(primary, &ascender, &descender);
+    double em = em64 / 64.0;
     TEXTMETRICA& m = metrics_;
-    m.tmAscent = Scale(ascender, em, upem, true);
-    m.tmDescent = Scale(descender, em, upem, true);
+    if (cell > 0) {
+      // The cell is exactly what was asked for; the ascent takes its share of it.
+      m.tmAscent = std::lround(static_cast<double>(ascender) * cell / (ascender + descender));
+      m.tmDescent = cell - m.tmAscent;
+    } else {
+      m.tmAscent = Scale(ascender, em, upem, true);
+      m.tmDescent = Scale(descender, em, upem, true);
+    }
     m.tmHeight = m.tmAscent + m.tmDescent;
-    m.tmInternalLeading = m.tmHeight - em;
+    m.tmInternalLeading = m.tmHeight - std::lround(em);
+    auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(primary, FT_SFNT_OS2));
     long lineGap = primary->height - (primary->ascender - primary->descender);
     long extra = lineGap - ((ascender + descender) - (primary->ascender - primary->descender));
     m.tmExternalLeading = extra > 0 ? Scale(extra, em, upem, false) : 0;
-    m.tmAveCharWidth = os2 ? Scale(os2->xAvgCharWidth, em, upem, false) : em / 2;
+    m.tmAveCharWidth = os2 ? Scale(os2->xAvgCharWidth, em, upem, false) : std::lround(em / 2);
     m.tmMaxCharWidth = Scale(primary->max_advance_width, em, upem, true);
     bool bold = font.lfWeight >= FW_BOLD;
     m.tmWeight = bold ? FW_BOLD : FW_NORMAL;
@@ -153,7 +171,8 @@ class FreeTypeFont : public RealizedFont {
 
  private:
   void Render(FT_Face face, FT_UInt index, Glyph* glyph) {
-    if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(em_)) != 0) return;
+    // At 72 dots per inch a point is a pixel: the size is the em in 64ths of a pixel.
+    if (FT_Set_Char_Size(face, 0, em64_, 72, 72) != 0) return;
     if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return;
     FT_GlyphSlot slot = face->glyph;
     glyph->advance = static_cast<int>((slot->advance.x + 32) >> 6);
@@ -180,7 +199,7 @@ class FreeTypeFont : public RealizedFont {
 
   FT_Face primary_;
   FT_Face fallback_;
-  int em_;
+  int em64_;
   std::unordered_map<char32_t, Glyph> glyphs_;
 };
 
@@ -215,34 +234,34 @@ RealizedFont* Realize(const LOGFONTA& font) {
   if (!primary) return nullptr;
 
   long upem = primary->units_per_EM ? primary->units_per_EM : 2048;
-  int em;
+  int em64;
+  int cell = 0;
   if (font.lfHeight < 0) {
-    em = -font.lfHeight;
+    em64 = std::clamp<int>(-font.lfHeight, 1, 1000) * 64;
   } else {
-    // A positive height is the cell height: ascent plus descent.
-    long cellUnits = primary->ascender - primary->descender;
-    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(primary, FT_SFNT_OS2))) {
-      if (os2->usWinAscent + os2->usWinDescent > 0)
-        cellUnits = os2->usWinAscent + os2->usWinDescent;
-    }
-    int cell = font.lfHeight == 0 ? 16 : font.lfHeight;
-    em = static_cast<int>(std::lround(static_cast<double>(cell) * upem / cellUnits));
+    // A positive height is the cell height, ascent plus descent; the em is what is left
+    // of it once the font's own leading is taken away.
+    long ascender, descender;
+    CellUnits(primary, &ascender, &descender);
+    cell = std::clamp<int>(font.lfHeight == 0 ? 16 : font.lfHeight, 1, 1000);
+    em64 = static_cast<int>(
+        std::lround(64.0 * cell * upem / static_cast<double>(ascender + descender)));
+    em64 = std::max(em64, 64);
   }
-  em = std::clamp(em, 1, 1000);
 
   struct Key {
     FT_Face face;
-    int em;
+    int em64, cell;
     bool underline, strike, italic;
     bool operator<(const Key& o) const {
-      return std::tie(face, em, underline, strike, italic) <
-             std::tie(o.face, o.em, o.underline, o.strike, o.italic);
+      return std::tie(face, em64, cell, underline, strike, italic) <
+             std::tie(o.face, o.em64, o.cell, o.underline, o.strike, o.italic);
     }
   };
   static std::map<Key, std::unique_ptr<RealizedFont>> realized;
-  Key key{primary, em, font.lfUnderline != 0, font.lfStrikeOut != 0, italic};
+  Key key{primary, em64, cell, font.lfUnderline != 0, font.lfStrikeOut != 0, italic};
   auto& slot = realized[key];
-  if (!slot) slot = std::make_unique<FreeTypeFont>(primary, fallback, em, font, family);
+  if (!slot) slot = std::make_unique<FreeTypeFont>(primary, fallback, em64, cell, font, family);
   return slot.get();
 }
 

@@ -231,9 +231,18 @@ BOOL RedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags) {
   State& state = Global();
   Window* w = window ? Lookup(window) : state.desktop;
   if (!w) return FALSE;
-  (void)region;  // regions arrive here as their bounds (InvalidateRgn, ValidateRgn)
   if (window == nullptr) flags |= RDW_ALLCHILDREN;
-  InvalidateWindow(w, rect, flags);
+  if (region) {
+    // The region (client coordinates) decides, whatever the rectangle says; an empty one
+    // changes no update region, though the other flags still apply.
+    const auto* object = platform::gdi::FindRegion(region);
+    if (!object) return FALSE;
+    const RECT none{0, 0, 0, 0};
+    if (object->region.Empty()) InvalidateWindow(w, &none, flags);
+    for (const RECT& r : object->region.Rects()) InvalidateWindow(w, &r, flags);
+  } else {
+    InvalidateWindow(w, rect, flags);
+  }
   if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) {
     UpdateWindow(window ? window : nullptr);
   }

@@ -130,17 +130,11 @@ int ReleaseDC(HWND window, HDC dc) {
 }
 
 BOOL InvalidateRgn(HWND window, HRGN region, BOOL erase) {
-  if (!region) return InvalidateRect(window, nullptr, erase);
-  for (const RECT& r : RegionRects(region))
-    if (!InvalidateRect(window, &r, erase)) return FALSE;
-  return TRUE;
+  return RedrawWindow(window, nullptr, region, RDW_INVALIDATE | (erase ? RDW_ERASE : 0));
 }
 
 BOOL ValidateRgn(HWND window, HRGN region) {
-  if (!region) return ValidateRect(window, nullptr);
-  for (const RECT& r : RegionRects(region))
-    if (!ValidateRect(window, &r)) return FALSE;
-  return TRUE;
+  return RedrawWindow(window, nullptr, region, RDW_VALIDATE | RDW_NOCHILDREN);
 }
 
 HBRUSH GetSysColorBrush(int index) {

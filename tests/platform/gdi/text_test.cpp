@@ -40,6 +40,37 @@ TEST(TextMetrics, ClassicEightPointSansGivesThirteenPixelLines) {
   DeleteObject(font);
 }
 
+TEST(TextMetrics, APositiveHeightIsTheCellHeight) {
+  Canvas canvas(4, 4);
+  for (int height : {11, 13, 16, 20, 37}) {
+    for (const char* face : {"MS Sans Serif", "Courier New"}) {
+      HFONT font = SansFont(height, FW_NORMAL, face);
+      SelectObject(canvas.dc, font);
+      TEXTMETRICA m{};
+      ASSERT_TRUE(GetTextMetricsA(canvas.dc, &m));
+      EXPECT_EQ(m.tmHeight, height) << face;
+      EXPECT_EQ(m.tmAscent + m.tmDescent, height) << face;
+      EXPECT_GT(m.tmAscent, m.tmDescent) << face;
+      SIZE size{};
+      GetTextExtentPoint32A(canvas.dc, "Ag", 2, &size);
+      EXPECT_EQ(size.cy, height) << face;
+      SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+      DeleteObject(font);
+    }
+  }
+  // The stock fonts are made with positive heights, and get exactly those cells.
+  for (int stock : {SYSTEM_FONT, ANSI_VAR_FONT, SYSTEM_FIXED_FONT}) {
+    LOGFONTA logical{};
+    GetObjectA(GetStockObject(stock), sizeof logical, &logical);
+    EXPECT_GT(logical.lfHeight, 0);
+    SelectObject(canvas.dc, GetStockObject(stock));
+    TEXTMETRICA m{};
+    GetTextMetricsA(canvas.dc, &m);
+    EXPECT_EQ(m.tmHeight, logical.lfHeight);
+  }
+  SelectObject(canvas.dc, GetStockObject(SYSTEM_FONT));
+}
+
 TEST(TextMetrics, FaceNamesMapToSansMonoAndBold) {
   Canvas canvas(4, 4);
   SIZE i{}, w{};

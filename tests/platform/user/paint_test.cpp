@@ -346,3 +346,40 @@ TEST_F(PaintTest, ScreenDcDrawingShowsUntilSomethingIsComposedOverIt) {
   ReleaseDC(nullptr, screen);
   DeleteObject(red);
 }
+
+TEST_F(PaintTest, RedrawWindowKeepsToItsRegion) {
+  HWND w = Painted(nullptr, 0, 0, 100, 100, kGreen, WS_POPUP | WS_VISIBLE);
+  pt::PumpUntilIdle();
+  InvalidateRect(w, nullptr, FALSE);
+  HRGN left = CreateRectRgn(0, 0, 50, 100);
+  // The region decides, not the rectangle beside it.
+  RECT everything{0, 0, 100, 100};
+  ASSERT_TRUE(RedrawWindow(w, &everything, left, RDW_VALIDATE));
+  RECT update{};
+  ASSERT_TRUE(GetUpdateRect(w, &update, FALSE));
+  EXPECT_EQ(update.left, 50);
+  EXPECT_EQ(update.right, 100);
+  ValidateRgn(w, nullptr);
+  EXPECT_FALSE(GetUpdateRect(w, &update, FALSE));
+
+  // Two separate pieces are painted, and nothing between them.
+  HRGN pieces = CreateRectRgn(0, 0, 10, 10);
+  HRGN other = CreateRectRgn(60, 60, 70, 70);
+  CombineRgn(pieces, pieces, other, RGN_OR);
+  colours[w] = kRed;
+  paintRects.clear();
+  InvalidateRgn(w, pieces, TRUE);
+  pt::PumpUntilIdle();
+  ASSERT_EQ(paintRects.size(), 1u);
+  EXPECT_EQ(pt::WindowPixel(w, 5, 5), kRed);
+  EXPECT_EQ(pt::WindowPixel(w, 65, 65), kRed);
+  EXPECT_EQ(pt::WindowPixel(w, 30, 30), kGreen);
+
+  // An empty region invalidates nothing; a dead one fails.
+  HRGN empty = CreateRectRgn(0, 0, 0, 0);
+  RedrawWindow(w, nullptr, empty, RDW_INVALIDATE);
+  EXPECT_FALSE(GetUpdateRect(w, &update, FALSE));
+  DeleteObject(empty);
+  EXPECT_FALSE(RedrawWindow(w, nullptr, empty, RDW_INVALIDATE));
+  for (HRGN r : {left, pieces, other}) DeleteObject(r);
+}
