@@ -41,8 +41,9 @@ class Device {
   // Every command except MCI_OPEN and MCI_CLOSE. `parms` is the caller's block (may be
   // null). Returns 0 or an MCIERR_ code.
   virtual MCIERROR Command(UINT message, DWORD_PTR flags, void* parms, CommandContext& context) = 0;
-  // Called before the device is destroyed by MCI_CLOSE; sounds stop here.
-  virtual void Close() {}
+  // Called by MCI_CLOSE before the device is destroyed; sounds stop here. A device that
+  // cannot close answers an MCIERR_ code and stays open.
+  virtual MCIERROR Close() { return 0; }
 };
 
 class Driver {
@@ -64,6 +65,8 @@ void UnregisterDriver(const std::string& typeName);
 // Voices the device's synthesizer sounded in its latest render (0 for other devices).
 // Tests use it to prove that nothing is left sounding.
 int SoundingVoices(MCIDEVICEID id);
+// The ids of the open devices, in ascending order.
+std::vector<MCIDEVICEID> OpenDeviceIds();
 
 // Shared helpers for drivers.
 // The host path of an element given as a Windows name (through the drive table) or a

@@ -166,10 +166,10 @@ MCIERROR Close(MCIDEVICEID id, DWORD_PTR flags, MCI_GENERIC_PARMS* parms) {
   Registry& state = State();
   auto it = state.devices.find(id);
   if (it == state.devices.end()) return MCIERR_INVALID_DEVICE_ID;
+  if (MCIERROR refused = it->second.device->Close()) return refused;
   OpenDevice open = std::move(it->second);
   state.devices.erase(it);
   open.slot->Resolve(MCI_NOTIFY_ABORTED);
-  open.device->Close();
   open.device.reset();
   if ((flags & MCI_NOTIFY) && parms)
     PostNotification(reinterpret_cast<HWND>(parms->dwCallback), MCI_NOTIFY_SUCCESSFUL, id);
@@ -209,6 +209,12 @@ int SoundingVoices(MCIDEVICEID id) {
   if (it == State().devices.end()) return 0;
   auto* stream = dynamic_cast<StreamDevice*>(it->second.device.get());
   return stream ? stream->Voices() : 0;
+}
+
+std::vector<MCIDEVICEID> OpenDeviceIds() {
+  std::vector<MCIDEVICEID> ids;
+  for (const auto& [id, open] : State().devices) ids.push_back(id);
+  return ids;
 }
 
 void RegisterDriver(std::shared_ptr<Driver> driver) {

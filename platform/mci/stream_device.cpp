@@ -21,8 +21,8 @@ StreamDevice::StreamDevice(std::string element, int source, std::int64_t lengthF
 
 StreamDevice::~StreamDevice() { Close(); }
 
-void StreamDevice::Close() {
-  if (!open_) return;
+MCIERROR StreamDevice::Close() {
+  if (!open_) return 0;
   open_ = false;
   AudioCommand stop;
   stop.kind = AudioCommand::Kind::kStop;
@@ -31,6 +31,7 @@ void StreamDevice::Close() {
   remove.kind = AudioCommand::Kind::kRemove;
   Send(std::move(remove));
   Engine::Get().Release();
+  return 0;
 }
 
 int StreamDevice::Rate() const { return Engine::Get().SampleRate(); }

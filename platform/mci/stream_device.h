@@ -13,7 +13,7 @@ class StreamDevice : public Device {
  public:
   ~StreamDevice() override;
   MCIERROR Command(UINT message, DWORD_PTR flags, void* parms, CommandContext& context) override;
-  void Close() override;
+  MCIERROR Close() override;
 
   // The engine's view, for tests: sounding voices as last rendered.
   int Voices();

@@ -3,6 +3,8 @@
 // order, and read the screen or a window as pixels (and save them as PNG files).
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -79,5 +81,31 @@ Counts LiveObjects();
 // Installs a drive table in TD_DRIVES syntax for the session (the kernel's table); false
 // with the reason in `error` when the text is not a valid table.
 bool InstallDrives(const std::string& table, std::string* error = nullptr);
+
+// A fake MCI device for the tests of the layers above the platform (a CD drive with tracks,
+// a video device). It carries out every command but MCI_OPEN and MCI_CLOSE, which the MCI
+// layer does, with the caller's flags and parameter block (which may be null). A notifying
+// command that succeeds is announced at once.
+class FakeMciDevice {
+ public:
+  virtual ~FakeMciDevice() = default;
+  virtual MCIERROR Command(UINT message, DWORD_PTR flags, void* parms) = 0;
+  // MCI_CLOSE: an MCIERR_ code keeps the device open.
+  virtual MCIERROR Close() { return 0; }
+};
+// Opens a fake device for the element named in MCI_OPEN (empty when none): 0 and a device,
+// or an MCIERR_ code.
+using FakeMciOpener =
+    std::function<MCIERROR(const std::string& element, std::unique_ptr<FakeMciDevice>& device)>;
+// Serves the device type name (any case: "CDAudio") with the MCI_DEVTYPE_ number through
+// `open`, in place of any driver of that name, until UnregisterFakeMciDriver.
+void RegisterFakeMciDriver(const std::string& typeName, UINT deviceType, FakeMciOpener open);
+// Removes the fake and restores the built-in driver of that name, if there is one.
+void UnregisterFakeMciDriver(const std::string& typeName);
+// How many MCI devices are open.
+int OpenMciDevices();
+// The voices sounding in the latest render of every open device together: 0 when nothing
+// is left sounding.
+int SoundingVoices();
 
 }  // namespace platform::testing

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "mci/driver.h"
+#include "platform/testing.h"
 #include "tests/platform/mci/mci_fixture.h"
 
 using platform::AdvanceVirtualClock;
@@ -314,4 +315,41 @@ TEST_F(MciCommands, RegisteredFakeDriverReceivesCommands) {
   platform::mci::UnregisterDriver("cdaudio");
   MCIDEVICEID id = 0;
   EXPECT_EQ(Open("", id, "cdaudio"), DWORD(MCIERR_INVALID_DEVICE_NAME));
+}
+
+// What the layers above use: fakes through the public harness, and a device that refuses to
+// close stays open until it agrees.
+TEST_F(MciCommands, PublicFakeDriversServeTheirTypeAndMayRefuseToClose) {
+  struct Vcr : platform::testing::FakeMciDevice {
+    explicit Vcr(MCIERROR* refusal) : refusal(refusal) {}
+    MCIERROR Command(UINT message, DWORD_PTR, void* parms) override {
+      if (message != MCI_STATUS) return MCIERR_UNSUPPORTED_FUNCTION;
+      static_cast<MCI_STATUS_PARMS*>(parms)->dwReturn = MCI_MODE_PLAY;
+      return 0;
+    }
+    MCIERROR Close() override { return *refusal; }
+    MCIERROR* refusal;
+  };
+  MCIERROR refusal = MCIERR_HARDWARE;
+  platform::testing::RegisterFakeMciDriver("VCR", MCI_DEVTYPE_VCR,
+                                           [&](const std::string& element, auto& device) {
+                                             if (!element.empty())
+                                               return MCIERROR(MCIERR_NO_ELEMENT_ALLOWED);
+                                             device = std::make_unique<Vcr>(&refusal);
+                                             return MCIERROR(0);
+                                           });
+  MCI_OPEN_PARMSA open{};
+  open.lpstrDeviceType = "vcr";
+  ASSERT_EQ(
+      mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&open)),
+      0u);
+  EXPECT_EQ(platform::testing::OpenMciDevices(), 1);
+  EXPECT_EQ(Simple(open.wDeviceID, MCI_CLOSE), DWORD(MCIERR_HARDWARE));
+  EXPECT_EQ(Status(open.wDeviceID, MCI_STATUS_MODE), DWORD_PTR(MCI_MODE_PLAY));
+  refusal = 0;
+  EXPECT_EQ(Simple(open.wDeviceID, MCI_CLOSE), 0u);
+  EXPECT_EQ(platform::testing::OpenMciDevices(), 0);
+  platform::testing::UnregisterFakeMciDriver("VCR");
+  MCIDEVICEID id = 0;
+  EXPECT_EQ(Open("", id, "VCR"), DWORD(MCIERR_INVALID_DEVICE_NAME));
 }
