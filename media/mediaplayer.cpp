@@ -1,0 +1,133 @@
+// TMediaPlayer: class information, construction and destruction, the life cycle hooks,
+// its window, the display control and the notifications of the device.
+#include "media/mediaplayer.h"
+
+#include "runtime/exceptions.h"
+#include "runtime/text.h"
+
+TD_IMPLEMENT_CLASS(TMediaPlayer)
+void TMediaPlayer::Describe(Describer& d) {
+  d.Property("ColoredButtons", &TMediaPlayer::ColoredButtons, &TMediaPlayer::SetColoredButtons)
+      .Default(kAllMPButtons);
+  d.Property("Enabled", &TMediaPlayer::Enabled, &TMediaPlayer::SetEnabled).Default(true);
+  d.Property("EnabledButtons", &TMediaPlayer::EnabledButtons, &TMediaPlayer::SetEnabledButtons)
+      .Default(kAllMPButtons);
+  d.Property("VisibleButtons", &TMediaPlayer::VisibleButtons, &TMediaPlayer::SetVisibleButtons)
+      .Default(kAllMPButtons);
+  d.Property("AutoEnable", &TMediaPlayer::AutoEnable, &TMediaPlayer::SetAutoEnable).Default(true);
+  d.Property("AutoOpen", &TMediaPlayer::AutoOpen, &TMediaPlayer::SetAutoOpen).Default(false);
+  d.Property("AutoRewind", &TMediaPlayer::AutoRewind, &TMediaPlayer::SetAutoRewind).Default(true);
+  d.Property("DeviceType", &TMediaPlayer::DeviceType, &TMediaPlayer::SetDeviceType)
+      .Default(dtAutoSelect);
+  d.Property("Display", &TMediaPlayer::Display, &TMediaPlayer::SetDisplay);
+  d.Property("FileName", &TMediaPlayer::FileName, &TMediaPlayer::SetFileName);
+  d.Property("Shareable", &TMediaPlayer::Shareable, &TMediaPlayer::SetShareable).Default(false);
+  d.Property("Visible", &TMediaPlayer::Visible, &TMediaPlayer::SetVisible).Default(true);
+  d.Property("ParentShowHint", &TMediaPlayer::ParentShowHint, &TMediaPlayer::SetParentShowHint)
+      .Default(true);
+  d.Property("PopupMenu", &TMediaPlayer::PopupMenuComponent, &TMediaPlayer::SetPopupMenuComponent);
+  d.Property("ShowHint", &TMediaPlayer::ShowHint, &TMediaPlayer::SetShowHint);
+  d.Property("TabOrder", &TMediaPlayer::TabOrder, &TMediaPlayer::SetTabOrder).Default(-1);
+  d.Property("TabStop", &TMediaPlayer::TabStop, &TMediaPlayer::SetTabStop).Default(true);
+  d.Property("OnClick", &TMediaPlayer::OnClick);
+  d.Property("OnEnter", &TMediaPlayer::OnEnter);
+  d.Property("OnExit", &TMediaPlayer::OnExit);
+  d.Property("OnNotify", &TMediaPlayer::OnNotify);
+  d.Property("OnPostClick", &TMediaPlayer::OnPostClick);
+  d.Message(MM_MCINOTIFY, &TMediaPlayer::MMMciNotify);
+  d.Message(WM_GETDLGCODE, &TMediaPlayer::WMGetDlgCode);
+  d.Message(WM_SETFOCUS, &TMediaPlayer::WMFocusChanged);
+  d.Message(WM_KILLFOCUS, &TMediaPlayer::WMFocusChanged);
+  d.Message(FM_ENABLED_CHANGED, &TMediaPlayer::FMEnabledChanged);
+}
+
+TMediaPlayer::TMediaPlayer(TComponent* owner) : TCustomControl(owner) {
+  // The bar captures the mouse itself, and only over an enabled button; its click is
+  // OnClick with the button, not the plain control click.
+  SetStyleFlags(csOpaque | csDoubleClicks);
+  LoadGlyphs();
+  SetBoundsRect(RECT{0, 0, 240, 30});
+  SetTabStop(true);
+}
+
+TMediaPlayer::~TMediaPlayer() {
+  if (deviceId_ != 0) {
+    MCI_GENERIC_PARMS block{};
+    mciSendCommandA(deviceId_, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&block));
+  }
+}
+
+void TMediaPlayer::AfterLoad() {
+  TCustomControl::AfterLoad();
+  if (autoOpen_ && !InDesignMode()) Open();
+}
+
+// Notifications come to the component's window, so a player that nobody has given a parent
+// still gets one of its own: a hidden pop-up, replaced by a child window when it is placed.
+void TMediaPlayer::FillWindowParams(TWindowParams& params) {
+  TCustomControl::FillWindowParams(params);
+  if (Parent() == nullptr && ParentWindow() == nullptr) {
+    params.Style = (params.Style & ~static_cast<DWORD>(WS_CHILD | WS_TABSTOP)) | WS_POPUP;
+    params.WndParent = nullptr;
+  }
+}
+
+void TMediaPlayer::SetParent(TWinControl* parent) {
+  if (parent != nullptr && Parent() == nullptr && ParentWindow() == nullptr && HasWindow())
+    DestroyHandle();
+  TCustomControl::SetParent(parent);
+}
+
+void TMediaPlayer::SetDisplay(TWinControl* control) {
+  if (control != nullptr && open_ && hasVideo_) {
+    MCI_ANIM_WINDOW_PARMSA block{};
+    block.hWnd = control->Handle();
+    error_ =
+        static_cast<int>(mciSendCommandA(deviceId_, MCI_WINDOW, MCI_ANIM_WINDOW_HWND | MCI_WAIT,
+                                         reinterpret_cast<DWORD_PTR>(&block)));
+    display_ = error_ == 0 ? control : nullptr;
+  } else {
+    display_ = control;
+  }
+  // Watched whenever it is kept, so that the reference never outlives the control.
+  if (display_ != nullptr) WatchRemoval(display_);
+}
+
+void TMediaPlayer::ComponentNotice(TComponent* component, TOperation operation) {
+  if (operation == Removed && component != nullptr && component == display_) {
+    if (open_ && hasVideo_) {
+      // The picture goes back to the device's own window.
+      MCI_ANIM_WINDOW_PARMSA block{};
+      mciSendCommandA(deviceId_, MCI_WINDOW, MCI_ANIM_WINDOW_HWND | MCI_WAIT,
+                      reinterpret_cast<DWORD_PTR>(&block));
+    }
+    display_ = nullptr;
+  }
+  TCustomControl::ComponentNotice(component, operation);
+}
+
+void TMediaPlayer::MMMciNotify(TMessage& message) {
+  if (autoEnable_ && Mode() == mdStopped) {
+    if (canPlay_) autoButtons_.Include(btPlay);
+    if (canRecord_) autoButtons_.Include(btRecord);
+    autoButtons_.Exclude(btPause).Exclude(btStop);
+    ApplyAutoButtons();
+  }
+  switch (message.WParam) {
+    case MCI_NOTIFY_SUCCESSFUL:
+      notifyValue_ = nfSuccessful;
+      break;
+    case MCI_NOTIFY_SUPERSEDED:
+      notifyValue_ = nfSuperseded;
+      break;
+    case MCI_NOTIFY_ABORTED:
+      notifyValue_ = nfAborted;
+      break;
+    case MCI_NOTIFY_FAILURE:
+      notifyValue_ = nfFailure;
+      break;
+    default:
+      break;
+  }
+  OnNotify(this);
+}
