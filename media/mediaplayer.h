@@ -154,8 +154,9 @@ class TMediaPlayer : public TCustomControl {
   DWORD Capability(DWORD item);
   void PlayOrRecord(UINT command);
   void StepBy(DWORD_PTR direction);
-  // While playing, Next and Previous restart the play at target; else they seek there.
-  void GoToTrackStart(DWORD target, MCI_SEEK_PARMS& block);
+  void SeekTrack(bool forward);
+  DWORD NextTrackStart();
+  DWORD PreviousTrackStart();
   void MMMciNotify(TMessage& message);
 
   // Button side.

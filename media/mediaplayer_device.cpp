@@ -150,7 +150,19 @@ void TMediaPlayer::Pause() {
     Resume();
 }
 
-void TMediaPlayer::GoToTrackStart(DWORD target, MCI_SEEK_PARMS& block) {
+// Next and Previous go by tracks when positions are in TMSF, else to an end of the medium.
+// While playing, the play goes on from the track's start; else the device seeks there.
+void TMediaPlayer::SeekTrack(bool forward) {
+  RequireOpenDevice();
+  MCI_SEEK_PARMS block{};
+  block.dwCallback = CallbackWindow();
+  if (TimeFormat() != MCI_FORMAT_TMSF) {
+    DWORD_PTR end = forward ? MCI_SEEK_TO_END : MCI_SEEK_TO_START;
+    error_ =
+        static_cast<int>(mciSendCommandA(deviceId_, MCI_SEEK, MCI_WAIT | end, BlockAddress(block)));
+    return;
+  }
+  DWORD target = forward ? NextTrackStart() : PreviousTrackStart();
   if (Mode() == mdPlaying) {
     startPosition_ = target;
     startPending_ = true;
@@ -163,41 +175,27 @@ void TMediaPlayer::GoToTrackStart(DWORD target, MCI_SEEK_PARMS& block) {
       mciSendCommandA(deviceId_, MCI_SEEK, MCI_WAIT | MCI_TO, BlockAddress(block)));
 }
 
-void TMediaPlayer::Next() {
-  RequireOpenDevice();
-  MCI_SEEK_PARMS block{};
-  block.dwCallback = CallbackWindow();
-  if (TimeFormat() != MCI_FORMAT_TMSF) {
-    error_ = static_cast<int>(
-        mciSendCommandA(deviceId_, MCI_SEEK, MCI_WAIT | MCI_SEEK_TO_END, BlockAddress(block)));
-    return;
-  }
-  // On the last track, its own start.
+// On the last track, its own start.
+DWORD TMediaPlayer::NextTrackStart() {
   std::int32_t track = MCI_TMSF_TRACK(static_cast<DWORD>(Position()));
   std::int32_t tracks = Tracks();
-  std::int32_t target = track == tracks ? TrackPosition(tracks) : TrackPosition(track + 1);
-  GoToTrackStart(static_cast<DWORD>(target), block);
+  return static_cast<DWORD>(track == tracks ? TrackPosition(tracks) : TrackPosition(track + 1));
 }
 
-void TMediaPlayer::Previous() {
-  RequireOpenDevice();
-  MCI_SEEK_PARMS block{};
-  block.dwCallback = CallbackWindow();
-  if (TimeFormat() != MCI_FORMAT_TMSF) {
-    error_ = static_cast<int>(
-        mciSendCommandA(deviceId_, MCI_SEEK, MCI_WAIT | MCI_SEEK_TO_START, BlockAddress(block)));
-    return;
-  }
-  // Within the first second of a track (not the first), the previous track's start;
-  // else the start of the current one.
+// Within the first second of a track (not the first), the previous track's start; else the
+// start of the current one.
+DWORD TMediaPlayer::PreviousTrackStart() {
   auto position = static_cast<DWORD>(Position());
   auto trackStart = static_cast<DWORD>(TrackPosition(MCI_TMSF_TRACK(position)));
-  DWORD target = trackStart;
   if (MCI_TMSF_TRACK(position) != 1 && MCI_TMSF_MINUTE(position) == MCI_TMSF_MINUTE(trackStart) &&
       MCI_TMSF_SECOND(position) == MCI_TMSF_SECOND(trackStart))
-    target = static_cast<DWORD>(TrackPosition(MCI_TMSF_TRACK(static_cast<DWORD>(Position())) - 1));
-  GoToTrackStart(target, block);
+    return static_cast<DWORD>(TrackPosition(MCI_TMSF_TRACK(static_cast<DWORD>(Position())) - 1));
+  return trackStart;
 }
+
+void TMediaPlayer::Next() { SeekTrack(true); }
+
+void TMediaPlayer::Previous() { SeekTrack(false); }
 
 void TMediaPlayer::StepBy(DWORD_PTR direction) {
   MCI_ANIM_STEP_PARMS block{};
