@@ -361,7 +361,9 @@ BOOL FillRgn(HDC handle, HRGN regionHandle, HBRUSH brushHandle) {
   BrushObject* brush = BrushFromHandle(brushHandle, scratch);
   if (!dc || !region || !brush) return FALSE;
   BrushSampler sampler(dc, brush);
-  for (const RECT& r : SurfaceRegion(dc, region->region).Rects()) FillRop3(dc, r, sampler, 0xF0);
+  // The region is kept in a local: a loop over a member of a temporary outlives it.
+  const Region area = SurfaceRegion(dc, region->region);
+  for (const RECT& r : area.Rects()) FillRop3(dc, r, sampler, 0xF0);
   return TRUE;
 }
 
@@ -375,7 +377,8 @@ BOOL InvertRgn(HDC handle, HRGN regionHandle) {
   DcObject* dc = FindDc(handle);
   RegionObject* region = FindRegion(regionHandle);
   if (!dc || !region) return FALSE;
-  for (const RECT& r : SurfaceRegion(dc, region->region).Rects()) {
+  const Region area = SurfaceRegion(dc, region->region);
+  for (const RECT& r : area.Rects()) {
     FillRop3(dc, r, BrushSampler(dc, nullptr), 0x55);
   }
   return TRUE;
@@ -401,6 +404,7 @@ BOOL FrameRgn(HDC handle, HRGN regionHandle, HBRUSH brushHandle, int width, int 
   }
   Region frame = Region::Combine(region->region, inner, Region::Op::Diff);
   BrushSampler sampler(dc, brush);
-  for (const RECT& r : SurfaceRegion(dc, frame).Rects()) FillRop3(dc, r, sampler, 0xF0);
+  const Region area = SurfaceRegion(dc, frame);
+  for (const RECT& r : area.Rects()) FillRop3(dc, r, sampler, 0xF0);
   return TRUE;
 }

@@ -150,6 +150,24 @@ TEST(Fills, FrameRectAndInvertRect) {
   DeleteObject(red);
 }
 
+TEST(Fills, RegionsOfSeveralRectanglesFillInvertAndFrame) {
+  Canvas canvas(6, 6);
+  HRGN two = CreateRectRgn(0, 0, 2, 2);
+  HRGN right = CreateRectRgn(3, 0, 5, 2);
+  CombineRgn(two, two, right, RGN_OR);
+  HBRUSH red = CreateSolidBrush(kRed);
+  EXPECT_TRUE(FillRgn(canvas.dc, two, red));
+  EXPECT_EQ(canvas.Row(1, 0, 6, kRed), "##.##.");
+  EXPECT_TRUE(InvertRgn(canvas.dc, two));
+  EXPECT_EQ(canvas.Row(0, 0, 6, RGB(0, 255, 255)), "##.##.");
+  HRGN square = CreateRectRgn(0, 2, 4, 6);
+  EXPECT_TRUE(FrameRgn(canvas.dc, square, red, 1, 1));
+  EXPECT_EQ(canvas.Row(2, 0, 6, kRed), "####..");
+  EXPECT_EQ(canvas.Row(3, 0, 6, kRed), "#..#..");
+  for (HGDIOBJ object : {HGDIOBJ(two), HGDIOBJ(right), HGDIOBJ(square), HGDIOBJ(red)})
+    DeleteObject(object);
+}
+
 TEST(Edges, RaisedEdgeUsesTheClassicColoursAndMiddleFill) {
   Canvas canvas(6, 6, false, kRed);
   RECT r{0, 0, 6, 6};
