@@ -39,6 +39,7 @@ void TMediaPlayer::Describe(Describer& d) {
   d.Message(WM_SETFOCUS, &TMediaPlayer::WMFocusChanged);
   d.Message(WM_KILLFOCUS, &TMediaPlayer::WMFocusChanged);
   d.Message(FM_ENABLED_CHANGED, &TMediaPlayer::FMEnabledChanged);
+  d.Message(WM_SIZE, &TMediaPlayer::WMSize);
 }
 
 TMediaPlayer::TMediaPlayer(TComponent* owner) : TCustomControl(owner) {
@@ -46,7 +47,10 @@ TMediaPlayer::TMediaPlayer(TComponent* owner) : TCustomControl(owner) {
   // OnClick with the button, not the plain control click.
   SetStyleFlags(csOpaque | csDoubleClicks);
   LoadGlyphs();
-  SetBoundsRect(RECT{0, 0, 240, 30});
+  // The default size as it stands; the bar fits itself to it at the first resize (the
+  // window's creation is one).
+  TCustomControl::ChangeBounds(0, 0, 240, 30);
+  buttonWidth_ = (Width() - 1) / kButtons + 1;
   SetTabStop(true);
 }
 

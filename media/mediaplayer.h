@@ -133,6 +133,7 @@ class TMediaPlayer : public TCustomControl {
   void AfterLoad() override;
   void ComponentNotice(TComponent* component, TOperation operation) override;
   void FillWindowParams(TWindowParams& params) override;
+  void BuildWindow() override;
 
   EMPNotify OnClick;
   EMPPostNotify OnPostClick;
@@ -183,6 +184,7 @@ class TMediaPlayer : public TCustomControl {
   void WMGetDlgCode(TMessage& message);
   void WMFocusChanged(TMessage& message);
   void FMEnabledChanged(TMessage& message);
+  void WMSize(TMessage& message);
 
   // Device state.
   std::string fileName_;

@@ -61,6 +61,18 @@ void TMediaPlayer::ChangeBounds(int left, int top, int width, int height) {
   TCustomControl::ChangeBounds(left, top, width, height);
 }
 
+// A size the platform gives the window is fitted too, and so is the size a new window
+// takes from the fields.
+void TMediaPlayer::WMSize(TMessage& message) {
+  InheritedMessage(StaticClass(), message);
+  ChangeBounds(Left(), Top(), Width(), Height());
+}
+
+void TMediaPlayer::BuildWindow() {
+  TCustomControl::BuildWindow();
+  ChangeBounds(Left(), Top(), Width(), Height());
+}
+
 RECT TMediaPlayer::ButtonRect(TMPBtnType button) const {
   if (!visibleButtons_.Contains(button)) return RECT{};
   int x = 0;

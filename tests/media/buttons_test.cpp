@@ -9,6 +9,12 @@ using MediaPlayerButtons = MediaPlayerTest;
 COLORREF Rgb(TColor color) { return static_cast<COLORREF>(ColorToRGB(color)); }
 
 TEST_F(MediaPlayerButtons, TheBarFitsItsVisibleButtonsWhichShareTheirBorders) {
+  TMediaPlayer fresh(nullptr);
+  EXPECT_EQ(fresh.Width(), 240);  // the default size until the first resize
+  EXPECT_EQ(fresh.Height(), 30);
+  fresh.Handle();  // the window's creation is one
+  EXPECT_EQ(fresh.Width(), 235);
+
   EXPECT_EQ(player->Width(), 235);  // 240 asked: nine buttons of 27 sharing borders
   EXPECT_EQ(player->Height(), 30);
   EXPECT_EQ(player->ButtonWidth(), 27);

@@ -101,7 +101,7 @@ TEST_F(MediaPlayerDescription, PropertiesAndEventsAreSetAndAutoOpenOpensAfterLoa
   EXPECT_TRUE(mc->ColoredButtons().Empty());
   EXPECT_FALSE(mc->AutoEnable());
   EXPECT_FALSE(mc->TabStop());
-  EXPECT_EQ(mc->Width(), 235);  // the stored buttons of the default width
+  EXPECT_EQ(mc->Width(), 238);  // the default width fitted to the three stored buttons
   EXPECT_TRUE(static_cast<bool>(mc->OnClick));
   ASSERT_NE(mc->DeviceID(), 0);  // opened once the description was read
   EXPECT_EQ(mc->Length(), 1000);
