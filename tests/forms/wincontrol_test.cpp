@@ -293,3 +293,123 @@ TEST(ObjectWndProc, StubCallsTheBoundMethodWithTheRecordAndReturnsItsResult) {
   EXPECT_EQ(again, procedure) << "the free list hands the last freed record out first";
   FreeObjectWndProc(again);
 }
+
+namespace {
+
+class Preview : public TObject {
+ public:
+  void FormKey(TObject*, WORD& key, TShiftState) {
+    formKeys.push_back(key);
+    if (key == 'S') key = 0;
+  }
+  void ControlKey(TObject*, WORD& key, TShiftState) { controlKeys.push_back(key); }
+  std::vector<WORD> formKeys;
+  std::vector<WORD> controlKeys;
+};
+
+// Answers FM_DIALOG_CHAR for one character, counting what it was offered.
+class TAccelerator : public TGraphicControl {
+ public:
+  TAccelerator(TComponent* owner, char character) : TGraphicControl(owner), character_(character) {}
+  void MessageProc(TMessage& message) override {
+    if (message.Msg == FM_DIALOG_CHAR) {
+      ++offered;
+      if (message.WParam == static_cast<WPARAM>(character_)) message.Result = 1;
+      return;
+    }
+    TGraphicControl::MessageProc(message);
+  }
+  int offered = 0;
+
+ private:
+  char character_;
+};
+
+}  // namespace
+
+TEST_F(WindowedControls, KeyPreviewLetsTheFormSeeAndSwallowKeysFirst) {
+  auto* edit = Add<TTestWinControl>(form, RECT{0, 0, 50, 20});
+  Preview preview;
+  form->OnKeyDown = TKeyEvent(&preview, &Preview::FormKey);
+  edit->OnKeyDown = TKeyEvent(&preview, &Preview::ControlKey);
+  edit->SetFocus();
+  pt::PressKey('A');
+  PumpLikeApplication();
+  EXPECT_TRUE(preview.formKeys.empty()) << "without KeyPreview the form sees nothing";
+  form->SetKeyPreview(true);
+  pt::PressKey('A');
+  pt::PressKey('S');
+  PumpLikeApplication();
+  EXPECT_EQ(preview.formKeys, (std::vector<WORD>{'A', 'S'}));
+  EXPECT_EQ(preview.controlKeys, (std::vector<WORD>{'A', 'A'})) << "S was swallowed by the form";
+}
+
+TEST_F(WindowedControls, DialogCharactersAreBroadcastUntilAChildTakesThem) {
+  auto* edit = Add<TTestWinControl>(form, RECT{0, 0, 50, 20});
+  auto* first = new TAccelerator(form, 'p');
+  first->SetParent(form);
+  auto* second = new TAccelerator(form, 'q');
+  second->SetParent(form);
+  auto* third = new TAccelerator(form, 'q');
+  third->SetParent(form);
+  edit->SetFocus();
+  pt::TypeText("q");
+  PumpLikeApplication();
+  EXPECT_EQ(first->offered, 1);
+  EXPECT_EQ(second->offered, 1);
+  EXPECT_EQ(third->offered, 0) << "the broadcast stops at the first taker";
+  EXPECT_EQ(edit->chars, "") << "an accelerator's character does not reach the control";
+}
+
+TEST_F(WindowedControls, CursorOfTheWindowlessChildUnderThePointerUnlessTheScreenSetsOne) {
+  auto* child = Add<TTestGraphic>(form, RECT{10, 10, 60, 60});
+  child->SetCursor(crHourGlass);
+  form->SetCursor(crCross);
+  POINT over = ScreenOf(child, 5, 5);
+  pt::MouseMove(over.x, over.y);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHourGlass));
+  POINT beside = ScreenOf(form, 200, 150);
+  pt::MouseMove(beside.x, beside.y);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crCross));
+  Screen->SetCursor(crHelp);
+  pt::MouseMove(over.x, over.y);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHelp));
+  Screen->SetCursor(crDefault);
+}
+
+TEST_F(WindowedControls, OwnerDrawnItemMessagesReachTheChildByItsId) {
+  auto* list = Add<TRecording<TTestWinControl>>(form, RECT{0, 0, 50, 50});
+  struct {
+    UINT CtlType;
+    UINT CtlID;
+    UINT rest[16];
+  } item{};
+  item.CtlID = static_cast<UINT>(GetDlgCtrlID(list->Handle()));
+  SendMessageA(form->Handle(), WM_MEASUREITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+  SendMessageA(form->Handle(), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(list->Count(FN_MEASUREITEM), 1);
+  EXPECT_EQ(list->Count(FN_DRAWITEM), 1);
+}
+
+TEST_F(WindowedControls, HintWindowSizesToItsText) {
+  THintWindow hint(nullptr);
+  hint.SetCaption("Plays the song");
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, hint.Font()->Handle());
+  SIZE size{};
+  GetTextExtentPoint32A(dc, "Plays the song", 14, &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  EXPECT_EQ(hint.Width(), size.cx + 6);
+  EXPECT_EQ(hint.Height(), size.cy + 4);
+  hint.ActivateHint(RECT{790, 590, 790 + hint.Width(), 590 + hint.Height()}, "Plays the song");
+  RECT shown{};
+  GetWindowRect(hint.Handle(), &shown);
+  EXPECT_LE(shown.right, GetSystemMetrics(SM_CXSCREEN)) << "kept on the screen";
+  EXPECT_LE(shown.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_TRUE(IsWindowVisible(hint.Handle()));
+  EXPECT_NE(GetWindowLongA(hint.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
