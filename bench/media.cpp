@@ -11,8 +11,8 @@
 
 #include "audio/engine.h"
 #include "audio/sources.h"
-#include "platform/clock.h"
 #include "midi/midifile.h"
+#include "platform/clock.h"
 #include "platform/win32.h"
 
 namespace {
@@ -101,6 +101,26 @@ void RenderSongThroughSequencer(benchmark::State& state) {
   }
 }
 BENCHMARK(RenderSongThroughSequencer)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Changing songs once the SoundFont is loaded: open (read, parse, a new synthesizer that
+// borrows the loaded font) and close.
+void OpenSongAfterTheFirst(benchmark::State& state) {
+  std::string path = BenchSong();
+  platform::UseVirtualClock(0);
+  platform::audio::Engine::Get().SetOutputSetting("null");
+  auto openAndClose = [&path]() {
+    MCI_OPEN_PARMSA open{};
+    open.lpstrElementName = path.c_str();
+    if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_WAIT,
+                        reinterpret_cast<DWORD_PTR>(&open)))
+      return false;
+    mciSendCommandA(open.wDeviceID, MCI_CLOSE, MCI_WAIT, 0);
+    return true;
+  };
+  if (!openAndClose()) state.SkipWithError("open failed");
+  for (auto _ : state) openAndClose();
+}
+BENCHMARK(OpenSongAfterTheFirst)->Unit(benchmark::kMillisecond);
 
 // The reference: FluidSynth's file player, same rate, gain, threading and SoundFont.
 void RenderSongThroughFluidPlayer(benchmark::State& state) {

@@ -37,6 +37,7 @@ class ClockedOutput : public Output {
       // Floats beyond full scale clip instead of wrapping around.
       sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     }
+    buffer_.resize(static_cast<std::size_t>(kChunkFrames) * kChannels);
     lastMs_ = ClockMilliseconds();
     listener_ =
         AddClockListener([this](std::uint64_t from, std::uint64_t to) { OnVirtual(from, to); });
@@ -56,6 +57,15 @@ class ClockedOutput : public Output {
 
   int SampleRate() const override { return kPreferredRate; }
   int LatencyFrames() const override { return 0; }
+  bool RealTime() const override { return false; }
+  // A file is finished when its last device closes.
+  bool ClosesWhenIdle() const override { return !path_.empty(); }
+
+  void Settle() override {
+    std::lock_guard<std::mutex> guard(renderLock_);
+    engine_.Render(buffer_.data(), 0, 0);
+    engine_.DeliverEndings();
+  }
 
  private:
   static std::uint64_t Due(std::uint64_t ms) { return ms * kPreferredRate / 1000; }
@@ -68,11 +78,21 @@ class ClockedOutput : public Output {
 
   // Real time: wakes every few milliseconds and renders what the clock says is due.
   void Pace() {
+    bool wasVirtual = false;
     while (running_) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      if (ClockIsVirtual()) continue;
+      if (ClockIsVirtual()) {
+        wasVirtual = true;
+        continue;
+      }
       std::lock_guard<std::mutex> guard(renderLock_);
       std::uint64_t now = ClockMilliseconds();
+      // Back from the virtual clock: real time starts now, not where virtual time stopped.
+      if (wasVirtual) {
+        wasVirtual = false;
+        lastMs_ = now;
+        continue;
+      }
       if (now <= lastMs_) continue;
       RenderFrames(Due(now) - Due(lastMs_));
       lastMs_ = now;
@@ -80,7 +100,6 @@ class ClockedOutput : public Output {
   }
 
   void RenderFrames(std::uint64_t frames) {
-    buffer_.resize(static_cast<std::size_t>(kChunkFrames) * kChannels);
     while (frames > 0) {
       int n = static_cast<int>(std::min<std::uint64_t>(frames, kChunkFrames));
       // Nothing may unwind into the pacing thread or the clock: a failed render is silence.
@@ -92,6 +111,9 @@ class ClockedOutput : public Output {
       if (file_) sf_writef_float(file_, buffer_.data(), n);
       frames -= static_cast<std::uint64_t>(n);
     }
+    // Not a real-time thread: the ends of plays are told here, at once, so that the
+    // virtual clock stays deterministic.
+    engine_.DeliverEndings();
   }
 
   Engine& engine_;

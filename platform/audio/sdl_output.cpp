@@ -46,6 +46,7 @@ class SdlOutput : public Output {
 
   int SampleRate() const override { return rate_; }
   int LatencyFrames() const override { return latency_; }
+  bool RealTime() const override { return true; }
 
  private:
   static void Callback(void* userdata, Uint8* stream, int bytes) {

@@ -1,11 +1,11 @@
 // The engine's two sources: a MIDI song rendered by FluidSynth, and decoded PCM audio.
 #pragma once
-#include "private.h"
 #include <memory>
 #include <string>
 
 #include "audio/transport.h"
 #include "midi/midifile.h"
+#include "private.h"
 
 namespace platform::audio {
 
@@ -18,8 +18,15 @@ inline constexpr double kSynthGain = 0.4;
 // default General MIDI font, else TimGM6mb. Empty when none exists.
 std::string FindSoundFont();
 
-// Plays a song through its own FluidSynth instance at `rate`. Null (with a reason)
-// when the synthesizer or the SoundFont cannot be loaded.
+// Starts loading the SoundFont on a thread of its own, so that the first song finds it
+// loaded; returns at once.
+void PrepareSoundFont();
+// How many SoundFont files have been loaded in this process (each is loaded once).
+int SoundFontLoads();
+
+// Plays a song through a FluidSynth instance of its own at `rate`, with the SoundFont the
+// process has loaded once (waiting for its loader when it is not done yet). Null (with a
+// reason) when the synthesizer or the SoundFont cannot be loaded.
 std::unique_ptr<TransportSource> CreateSynthSource(std::shared_ptr<const midi::Song> song, int rate,
                                                    std::string& error);
 

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <mutex>
+#include <thread>
 
 #include "audio/sources.h"
 #include "settings/settings.h"
@@ -12,6 +16,87 @@ namespace platform::audio {
 namespace {
 
 constexpr int kMidiChannels = 16;
+// The most frames the synthesizer renders in one call; longer spans are cut up, so that
+// the scratch buffer, reserved once, never grows during a render.
+constexpr int kMaxSynthFrames = 4096;
+
+void QuietLog(int, const char*, void*) {}
+
+void QuietenFluidSynth() {
+  // FluidSynth reports a missing file on stderr as well; the caller reports it properly.
+  static std::once_flag once;
+  std::call_once(once, [] {
+    fluid_set_log_function(FLUID_ERR, QuietLog, nullptr);
+    fluid_set_log_function(FLUID_WARN, QuietLog, nullptr);
+  });
+}
+
+// SoundFonts are loaded once for the process, each on a loader thread into a synthesizer
+// of its own that never plays; every song's synthesizer borrows the loaded font, so a
+// song opens in the time it takes to make a synthesizer. Fonts stay loaded until the end.
+class SoundFontBank {
+ public:
+  static SoundFontBank& Get() {
+    static auto* bank = new SoundFontBank();  // lives to the end of the process
+    return *bank;
+  }
+
+  // Starts loading `path` unless it is loaded or loading; returns at once.
+  void Prepare(const std::string& path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    Start(path);
+  }
+
+  // The loaded font of `path`, waiting for its loader; null with a reason when it cannot
+  // be loaded.
+  fluid_sfont_t* Wait(const std::string& path, std::string& error) {
+    std::unique_lock<std::mutex> guard(lock_);
+    Entry& entry = Start(path);
+    loaded_.wait(guard, [&entry] { return entry.done; });
+    if (!entry.font) error = "no General MIDI SoundFont can be loaded";
+    return entry.font;
+  }
+
+  int Loads() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return loads_;
+  }
+
+ private:
+  struct Entry {
+    bool done = false;
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* holder = nullptr;
+    fluid_sfont_t* font = nullptr;
+  };
+
+  Entry& Start(const std::string& path) {
+    auto [it, added] = fonts_.try_emplace(path);
+    if (!added) return it->second;
+    ++loads_;
+    Entry* entry = &it->second;  // map entries stay where they are
+    std::thread([this, path, entry] {
+      QuietenFluidSynth();
+      Entry made;
+      made.settings = new_fluid_settings();
+      if (made.settings) made.holder = new_fluid_synth(made.settings);
+      if (made.holder && !path.empty()) {
+        int id = fluid_synth_sfload(made.holder, path.c_str(), 0);
+        if (id != FLUID_FAILED) made.font = fluid_synth_get_sfont_by_id(made.holder, id);
+      }
+      std::lock_guard<std::mutex> guard(lock_);
+      *entry = made;
+      entry->done = true;
+      loaded_.notify_all();
+    }).detach();
+    return *entry;
+  }
+
+  std::mutex lock_;
+  std::condition_variable loaded_;
+  std::map<std::string, Entry> fonts_;
+  int loads_ = 0;
+};
 
 class SynthSource : public TransportSource {
  public:
@@ -20,13 +105,15 @@ class SynthSource : public TransportSource {
     frames_.reserve(song_->events.size());
     for (const midi::Event& e : song_->events)
       frames_.push_back(std::llround(e.micros * rate / 1e6));
+    scratch_.resize(static_cast<std::size_t>(kMaxSynthFrames) * kChannels);
   }
   ~SynthSource() override {
+    if (synth_ && font_) fluid_synth_remove_sfont(synth_, font_);  // the bank's, not ours
     if (synth_) delete_fluid_synth(synth_);
     if (settings_) delete_fluid_settings(settings_);
   }
 
-  bool Load(int rate, const std::string& soundFont, std::string& error) {
+  bool Load(int rate, fluid_sfont_t* font, std::string& error) {
     settings_ = new_fluid_settings();
     if (!settings_) return Fail(error, "the synthesizer cannot be set up");
     fluid_settings_setnum(settings_, "synth.sample-rate", rate);
@@ -35,8 +122,9 @@ class SynthSource : public TransportSource {
     fluid_settings_setint(settings_, "synth.cpu-cores", 1);
     synth_ = new_fluid_synth(settings_);
     if (!synth_) return Fail(error, "the synthesizer cannot be created");
-    if (soundFont.empty() || fluid_synth_sfload(synth_, soundFont.c_str(), 1) == FLUID_FAILED)
+    if (fluid_synth_add_sfont(synth_, font) == FLUID_FAILED)
       return Fail(error, "no General MIDI SoundFont can be loaded");
+    font_ = font;
     return true;
   }
 
@@ -55,9 +143,7 @@ class SynthSource : public TransportSource {
 
   void Idle(float* mix, int frames) override {
     if (fluid_synth_get_active_voice_count(synth_) == 0) return;
-    scratch_.resize(static_cast<std::size_t>(frames) * kChannels);
-    fluid_synth_write_float(synth_, frames, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
-    for (std::size_t i = 0; i < scratch_.size(); ++i) mix[i] += scratch_[i];
+    RenderSynth(mix, 0, frames, 0);
   }
 
   void Locate(std::int64_t frame) override {
@@ -97,12 +183,14 @@ class SynthSource : public TransportSource {
   }
 
   void RenderSynth(float* mix, std::int64_t from, std::int64_t to, std::int64_t start) {
-    int frames = static_cast<int>(to - from);
-    if (frames <= 0) return;
-    scratch_.resize(static_cast<std::size_t>(frames) * kChannels);
-    fluid_synth_write_float(synth_, frames, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
-    float* out = mix + static_cast<std::size_t>(from - start) * kChannels;
-    for (std::size_t i = 0; i < scratch_.size(); ++i) out[i] += scratch_[i];
+    while (from < to) {
+      int frames = static_cast<int>(std::min<std::int64_t>(to - from, kMaxSynthFrames));
+      fluid_synth_write_float(synth_, frames, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
+      float* out = mix + static_cast<std::size_t>(from - start) * kChannels;
+      for (std::size_t i = 0; i < static_cast<std::size_t>(frames) * kChannels; ++i)
+        out[i] += scratch_[i];
+      from += frames;
+    }
   }
 
   // `sounding` false while chasing: notes are skipped, state is applied.
@@ -148,10 +236,9 @@ class SynthSource : public TransportSource {
   std::size_t next_ = 0;
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
+  fluid_sfont_t* font_ = nullptr;
   std::vector<float> scratch_;
 };
-
-void QuietLog(int, const char*, void*) {}
 
 }  // namespace
 
@@ -165,15 +252,29 @@ std::string FindSoundFont() {
   return "";
 }
 
+void PrepareSoundFont() {
+  std::string path = FindSoundFont();
+  if (!path.empty()) SoundFontBank::Get().Prepare(path);
+}
+
+int SoundFontLoads() { return SoundFontBank::Get().Loads(); }
+
+void KeepOpenMpRegionsInline();  // openmp.cpp
+
 std::unique_ptr<TransportSource> CreateSynthSource(std::shared_ptr<const midi::Song> song, int rate,
                                                    std::string& error) {
-  // FluidSynth reports a missing file on stderr as well; the caller reports it properly.
-  fluid_set_log_function(FLUID_ERR, QuietLog, nullptr);
-  fluid_set_log_function(FLUID_WARN, QuietLog, nullptr);
-  std::string soundFont = FindSoundFont();
+  KeepOpenMpRegionsInline();
+  QuietenFluidSynth();
+  std::string path = FindSoundFont();
+  if (path.empty()) {
+    error = "no General MIDI SoundFont is installed";
+    return nullptr;
+  }
+  fluid_sfont_t* font = SoundFontBank::Get().Wait(path, error);
+  if (!font) return nullptr;
   std::int64_t length = std::llround(song->lengthMicros * rate / 1e6);
   auto source = std::make_unique<SynthSource>(std::move(song), rate, length);
-  if (!source->Load(rate, soundFont, error)) return nullptr;
+  if (!source->Load(rate, font, error)) return nullptr;
   return source;
 }
 

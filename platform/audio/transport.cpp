@@ -10,8 +10,7 @@ std::int64_t TransportSource::Audible() const {
   return std::max(playStart_, position_ - latency_);
 }
 
-void TransportSource::Render(float* mix, int frames, int latencyFrames,
-                             std::vector<std::function<void()>>& finished) {
+void TransportSource::Render(float* mix, int frames, int latencyFrames) {
   latency_ = latencyFrames;
   int done = 0;
   while (done < frames) {
@@ -42,13 +41,19 @@ void TransportSource::Render(float* mix, int frames, int latencyFrames,
       draining_ = false;
       state_ = TransportState::kStopped;
       ++endings_;
-      if (finished_) finished.push_back(std::move(finished_));
-      finished_ = nullptr;
+      ended_ = true;
     }
   }
 }
 
-void TransportSource::Apply(Command& command) {
+bool TransportSource::TakeEnding(std::uint64_t* playSequence) {
+  if (!ended_) return false;
+  ended_ = false;
+  *playSequence = playSequence_;
+  return true;
+}
+
+void TransportSource::Apply(const Command& command) {
   sequence_ = command.sequence;
   switch (command.kind) {
     case Command::Kind::kPlay: {
@@ -63,7 +68,8 @@ void TransportSource::Apply(Command& command) {
       end_ = std::max(to, position_);
       draining_ = false;
       state_ = TransportState::kPlaying;
-      finished_ = std::move(command.finished);
+      playSequence_ = command.sequence;
+      ended_ = false;
       break;
     }
     case Command::Kind::kPause:
@@ -75,14 +81,14 @@ void TransportSource::Apply(Command& command) {
         state_ = TransportState::kPaused;
       else if (command.kind == Command::Kind::kStop)
         state_ = TransportState::kStopped;
-      finished_ = nullptr;
+      ended_ = false;
       break;
     case Command::Kind::kSeek:
       position_ = std::clamp<std::int64_t>(command.to, 0, length_);
       draining_ = false;
       Locate(position_);
       state_ = TransportState::kStopped;
-      finished_ = nullptr;
+      ended_ = false;
       break;
     case Command::Kind::kRemove:
       break;

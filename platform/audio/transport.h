@@ -1,8 +1,8 @@
 // The play/pause/stop/seek logic every source with a position shares; a source adds only
 // what it sounds like (Produce), how it jumps (Locate) and how it falls silent (Silence).
 #pragma once
-#include "private.h"
 #include "audio/engine.h"
+#include "private.h"
 
 namespace platform::audio {
 
@@ -10,10 +10,10 @@ class TransportSource : public Source {
  public:
   explicit TransportSource(std::int64_t lengthFrames) : length_(lengthFrames) {}
 
-  void Render(float* mix, int frames, int latencyFrames,
-              std::vector<std::function<void()>>& finished) override;
-  void Apply(Command& command) override;
+  void Render(float* mix, int frames, int latencyFrames) override;
+  void Apply(const Command& command) override;
   void Report(SourceReport& report) override;
+  bool TakeEnding(std::uint64_t* playSequence) override;
 
  protected:
   // Adds the content of [start, start + frames) to `mix`; only called while playing.
@@ -41,7 +41,8 @@ class TransportSource : public Source {
   int latency_ = 0;
   std::uint64_t sequence_ = 0;
   std::uint64_t endings_ = 0;
-  std::function<void()> finished_;
+  std::uint64_t playSequence_ = 0;  // the play command running
+  bool ended_ = false;              // it ended by itself and nobody has been told yet
 };
 
 }  // namespace platform::audio

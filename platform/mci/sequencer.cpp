@@ -161,6 +161,10 @@ class SequencerDriver : public Driver {
     }
     std::int64_t lengthFrames = std::llround(song->lengthMicros * rate / 1e6);
     int id = engine.AddSource(std::move(source));
+    if (!id) {
+      engine.Release();
+      return MCIERR_OUT_OF_MEMORY;  // every slot of the engine is taken
+    }
     device = std::make_unique<SequencerDevice>(request.element, id, std::move(song), lengthFrames);
     return 0;
   }

@@ -71,9 +71,9 @@ StreamDevice::View StreamDevice::Current() {
   return asked_;
 }
 
-std::uint64_t StreamDevice::Send(AudioCommand command) {
+std::uint64_t StreamDevice::Send(AudioCommand command, std::function<void()> finished) {
   command.source = source_;
-  lastSent_ = Engine::Get().Send(std::move(command));
+  lastSent_ = Engine::Get().Send(command, std::move(finished));
   return lastSent_;
 }
 
@@ -118,8 +118,7 @@ MCIERROR StreamDevice::Command(UINT message, DWORD_PTR flags, void* parms,
       if (now.state != TransportState::kPaused) return MCIERR_NONAPPLICABLE_FUNCTION;
       AudioCommand play;
       play.kind = AudioCommand::Kind::kPlay;
-      play.finished = context.DeferNotification();
-      Send(std::move(play));
+      Send(play, context.DeferNotification());
       asked_ = {TransportState::kPlaying, now.position};
       if (flags & MCI_WAIT) Wait();
       return 0;
@@ -144,8 +143,7 @@ MCIERROR StreamDevice::Play(DWORD_PTR flags, MCI_PLAY_PARMS* parms, CommandConte
   play.kind = AudioCommand::Kind::kPlay;
   play.from = from >= 0 ? from : start;
   play.to = to;
-  play.finished = context.DeferNotification();
-  Send(std::move(play));
+  Send(play, context.DeferNotification());
   asked_ = {TransportState::kPlaying, start};
   if (flags & MCI_WAIT) Wait();
   return 0;

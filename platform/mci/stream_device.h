@@ -1,11 +1,11 @@
 // A device that plays one medium through an audio engine source: the transport,
 // status, capability and time-format commands the sequencer and waveaudio share.
 #pragma once
-#include "private.h"
 #include <string>
 
 #include "audio/engine.h"
 #include "mci/driver.h"
+#include "private.h"
 
 namespace platform::mci {
 
@@ -49,7 +49,7 @@ class StreamDevice : public Device {
     std::int64_t position;
   };
   View Current();
-  std::uint64_t Send(audio::Command command);
+  std::uint64_t Send(audio::Command command, std::function<void()> finished = nullptr);
 
   MCIERROR Play(DWORD_PTR flags, MCI_PLAY_PARMS* parms, CommandContext& context);
   MCIERROR Seek(DWORD_PTR flags, MCI_SEEK_PARMS* parms, CommandContext& context);

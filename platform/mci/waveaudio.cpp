@@ -115,6 +115,10 @@ class WaveAudioDriver : public Driver {
     int rate = engine.SampleRate();
     std::int64_t lengthFrames = audio::ConvertedFrames(*pcm, rate);
     int id = engine.AddSource(audio::CreatePcmSource(pcm, rate));
+    if (!id) {
+      engine.Release();
+      return MCIERR_OUT_OF_MEMORY;  // every slot of the engine is taken
+    }
     device = std::make_unique<WaveDevice>(request.element, id, std::move(pcm), BytesPerFrame(info),
                                           lengthFrames);
     return 0;
