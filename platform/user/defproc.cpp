@@ -4,6 +4,9 @@
 
 #include "gdi/surface.h"
 #include "platform/kernel.h"
+#include "platform/messagebox.h"
+#include "user/input.h"
+#include "user/menus.h"
 #include "user/nonclient.h"
 #include "user/state.h"
 
@@ -48,10 +51,6 @@ LRESULT SetDefaultCursor(const Window* w, int hit) {
   return TRUE;
 }
 
-bool HasMenuBar(const Window* w) {
-  return !w->IsChild() && w->id != 0 && (w->style & WS_CAPTION) == WS_CAPTION;
-}
-
 LRESULT CalcSize(Window* w, LPARAM lParam) {
   // Both forms of the message start with the proposed window rectangle.
   auto* r = reinterpret_cast<RECT*>(lParam);
@@ -61,9 +60,10 @@ LRESULT CalcSize(Window* w, LPARAM lParam) {
     r->bottom = r->top;
     return 0;
   }
-  RECT in = NonClientInsets(w->style, w->exStyle, HasMenuBar(w), true);
+  RECT in = NonClientInsets(w->style, w->exStyle, false, true);
+  int bar = HasMenuBar(w) ? MenuBarHeight(w, r->right - r->left) : 0;
   r->left += in.left;
-  r->top += in.top;
+  r->top += in.top + bar;
   r->right -= in.right;
   r->bottom -= in.bottom;
   r->right = std::max(r->right, r->left);
@@ -71,7 +71,15 @@ LRESULT CalcSize(Window* w, LPARAM lParam) {
   return 0;
 }
 
-LRESULT SysCommand(HWND window, Window* w, WPARAM command) {
+// The menu keys (Alt and F10) open the menu bar when they are released with no other key
+// or button pressed since they went down.
+struct MenuKey {
+  WPARAM key = 0;
+  unsigned serial = 0;
+};
+MenuKey menuKey;
+
+LRESULT SysCommand(HWND window, Window* w, WPARAM command, LPARAM lParam) {
   switch (command & 0xFFF0) {
     case SC_CLOSE:
       if (w->windowClass->style & CS_NOCLOSE) return 0;
@@ -84,6 +92,57 @@ LRESULT SysCommand(HWND window, Window* w, WPARAM command) {
       return 0;
     case SC_RESTORE:
       ShowWindow(window, SW_RESTORE);
+      return 0;
+    case SC_MOVE:
+    case SC_SIZE:
+      MoveOrSize(w, command, lParam);
+      return 0;
+    case SC_MOUSEMENU:
+    case SC_KEYMENU:
+      // Menus belong to the top-level window; a child hands the command up to it.
+      if (w->IsChild()) {
+        if (Window* top = TopLevelOf(w); top && top != w)
+          return SendMessageA(top->handle, WM_SYSCOMMAND, command, lParam);
+        return 0;
+      }
+      if ((command & 0xFFF0) == SC_KEYMENU)
+        TrackMenuBarByKey(window, static_cast<char>(lParam));
+      else if ((command & 0x000F) == HTSYSMENU)
+        TrackSystemMenu(window, ScreenPoint(lParam), false);
+      else
+        TrackMenuBarByMouse(window, ScreenPoint(lParam));
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+LRESULT KeyDefaults(HWND window, Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
+  bool altHeld = (lParam & (1L << 29)) != 0;
+  switch (message) {
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_F4 && altHeld) {
+        // Alt+F4 closes the top-level window.
+        PostMessageA(TopLevelOf(w)->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+      } else if ((wParam == VK_MENU || wParam == VK_F10) && !(lParam & (1L << 30))) {
+        menuKey = MenuKey{wParam, PressSerial()};
+        return 0;
+      }
+      menuKey = MenuKey{};
+      return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      MenuKey pressed = menuKey;
+      menuKey = MenuKey{};
+      if (pressed.key && pressed.key == wParam && pressed.serial == PressSerial())
+        SendMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      return 0;
+    }
+    case WM_SYSCHAR:
+      if (altHeld && wParam && wParam != VK_TAB && wParam != VK_ESCAPE)
+        SendMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));
+      else if (!altHeld && wParam != VK_ESCAPE)
+        MessageBeep(0);
       return 0;
     default:
       return 0;
@@ -132,6 +191,12 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_CONTEXTMENU:
       if (w->IsChild() && w->parent)
         return SendMessageA(w->parent->handle, message, wParam, lParam);
+      // A right click on the caption opens the system menu there.
+      if (message == WM_CONTEXTMENU && lParam != -1 && (w->style & WS_SYSMENU)) {
+        LRESULT hit = HitTest(w, ScreenPoint(lParam));
+        if (hit == HTCAPTION || hit == HTSYSMENU)
+          TrackSystemMenu(window, ScreenPoint(lParam), false);
+      }
       return 0;
     case WM_RBUTTONUP: {
       POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -191,14 +256,12 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     }
     case WM_SYSCOMMAND:
-      return SysCommand(window, w, wParam);
+      return SysCommand(window, w, wParam, lParam);
     case WM_SYSKEYDOWN:
-      // Alt+F4 closes the top-level window.
-      if (wParam == VK_F4 && (lParam & (1L << 29))) {
-        Window* top = TopLevelOf(w);
-        PostMessageA(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
-      }
-      return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+      return KeyDefaults(window, w, message, wParam, lParam);
     case WM_CANCELMODE:
       if (Global().capture == w) ReleaseCapture();
       return 0;
@@ -207,7 +270,12 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_NCLBUTTONDBLCLK:
       if (wParam == HTCAPTION) {
         if (w->style & WS_MAXIMIZEBOX)
-          return SysCommand(window, w, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE);
+          SendMessageA(window, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE,
+                       lParam);
+        return 0;
+      }
+      if (wParam == HTSYSMENU) {
+        SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, lParam);
         return 0;
       }
       // A quick second press on a box or border acts as a press of its own.

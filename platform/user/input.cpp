@@ -58,6 +58,7 @@ struct Input {
   Click lastClick;
   DWORD messageTime = 0;
   POINT messagePos{0, 0};
+  unsigned presses = 0;  // key and button presses taken, auto-repeats excluded
 };
 
 Input& TheInput() {
@@ -274,6 +275,7 @@ Resolved Resolve(const Input& input, const InputEvent& e) {
 bool Commit(Input& input, const InputEvent& e, Resolved& r) {
   if (e.kind == Kind::Button) SetKey(input.keys, ButtonKey(e.button), e.down);
   if (e.kind == Kind::Key) SetKey(input.keys, e.key, e.down);
+  if ((e.kind == Kind::Button || e.kind == Kind::Key) && e.down && !e.wasDown) input.presses++;
   if (!r.target) return false;
   if (!r.hitTested) return true;
   State& state = Global();
@@ -417,6 +419,8 @@ void ResetInput() {
   input.doubleClickTime = 500;
   input.cursor = POINT{0, 0};
 }
+
+unsigned PressSerial() { return TheInput().presses; }
 
 void SetMessageInfo(const MSG& msg) {
   Input& input = TheInput();

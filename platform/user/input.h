@@ -17,6 +17,10 @@ void InjectKey(UINT virtualKey, bool down);
 // A character that no key of the US layout makes: WM_CHAR straight to the focus window.
 void InjectChar(unsigned char character);
 
+// Counts the key and button presses routed so far (auto-repeats excluded): whoever
+// remembers it on a key press can tell later whether anything was pressed since.
+unsigned PressSerial();
+
 // The US layout: the character a key makes with the given modifiers, 0 for none.
 char KeyToChar(UINT virtualKey, bool shift, bool control, bool capsLock);
 UINT ScanCodeOf(UINT virtualKey);

@@ -1,5 +1,5 @@
-// The classic non-client area: frame, caption with icon, title and buttons; hit testing
-// against that layout; moving, sizing and the caption buttons by mouse.
+// The classic non-client area: frame, caption with icon, title and buttons, the menu bar;
+// hit testing against that layout.
 #include "user/nonclient.h"
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include "gdi/objects.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
+#include "user/menus.h"
 
 namespace platform::user {
 namespace {
@@ -153,7 +154,7 @@ LRESULT HitTest(Window* w, POINT screen) {
   if ((w->style & WS_HSCROLL) && p.y >= w->client.bottom && p.x >= w->client.left &&
       p.x < w->client.right)
     return HTHSCROLL;
-  if (!w->IsChild() && w->id && p.y < w->client.top && p.y >= l.caption.bottom) return HTMENU;
+  if (HasMenuBar(w) && Contains(MenuBarRect(w), p)) return HTMENU;
   return HTBORDER;
 }
 
@@ -204,6 +205,7 @@ void PaintNonClient(Window* w) {
       DrawCaptionButton(dc, l.maximize, HTMAXBUTTON, (w->style & WS_MAXIMIZE) != 0);
     if (!IsEmpty(l.minimize)) DrawCaptionButton(dc, l.minimize, HTMINBUTTON, false);
   }
+  PaintMenuBar(w, dc);
   if (w->exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) {
     int edge = (w->exStyle & WS_EX_CLIENTEDGE) ? GetSystemMetrics(SM_CXEDGE) : 1;
     RECT around{w->client.left - edge, w->client.top - edge, w->client.right + edge,
@@ -236,92 +238,6 @@ LRESULT ControlColour(UINT message, HDC dc) {
 
 void BeginModalLoop() {
   if (Window* capture = Global().capture) Send(capture, WM_CANCELMODE, 0, 0);
-}
-
-LRESULT NonClientButtonDown(Window* w, WPARAM hitValue, LPARAM screenPoint) {
-  int hit = static_cast<int>(hitValue);
-  HWND h = w->handle;
-  bool button = hit == HTCLOSE || hit == HTMINBUTTON || hit == HTMAXBUTTON;
-  bool moving = hit == HTCAPTION && !(w->style & WS_MAXIMIZE);
-  bool sizing = hit >= HTLEFT && hit <= HTBOTTOMRIGHT && (w->style & WS_THICKFRAME);
-  if (!button && !moving && !sizing) return 0;
-  POINT start{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
-  RECT startRect = w->rect;
-  BeginModalLoop();
-  SetCapture(h);
-  if (!button) SendMessageA(h, WM_ENTERSIZEMOVE, 0, 0);
-  MSG msg;
-  bool quit = false;
-  int quitCode = 0;
-  for (;;) {
-    if (GetCapture() != h) break;
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == 0) {
-      quit = true;
-      quitCode = static_cast<int>(msg.wParam);
-      break;
-    }
-    if (got < 0) break;
-    bool mouse = msg.hwnd == h && (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP);
-    if (mouse) {
-      POINT p{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
-      ClientToScreen(h, &p);
-      int dx = p.x - start.x, dy = p.y - start.y;
-      Window* self = LookupQuiet(h);
-      if (!self) break;
-      if (moving) {
-        SetWindowPos(h, nullptr, startRect.left + dx, startRect.top + dy, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      } else if (sizing) {
-        RECT r = startRect;
-        if (hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT) r.left += dx;
-        if (hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT) r.right += dx;
-        if (hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT) r.top += dy;
-        if (hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT) r.bottom += dy;
-        MINMAXINFO info;
-        GetMinMaxInfo(self, &info);
-        int minX = info.ptMinTrackSize.x, minY = info.ptMinTrackSize.y;
-        if (r.right - r.left < minX) {
-          if (r.left != startRect.left)
-            r.left = r.right - minX;
-          else
-            r.right = r.left + minX;
-        }
-        if (r.bottom - r.top < minY) {
-          if (r.top != startRect.top)
-            r.top = r.bottom - minY;
-          else
-            r.bottom = r.top + minY;
-        }
-        SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      }
-      if (msg.message == WM_LBUTTONUP) {
-        if (button && (self = LookupQuiet(h)) && HitTest(self, p) == hit) {
-          ReleaseCapture();
-          WPARAM command = hit == HTCLOSE                ? SC_CLOSE
-                           : hit == HTMINBUTTON          ? SC_MINIMIZE
-                           : (self->style & WS_MAXIMIZE) ? SC_RESTORE
-                                                         : SC_MAXIMIZE;
-          SendMessageA(h, WM_SYSCOMMAND, command, screenPoint);
-        }
-        break;
-      }
-      continue;
-    }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-      if (moving || sizing)
-        SetWindowPos(h, nullptr, startRect.left, startRect.top, startRect.right - startRect.left,
-                     startRect.bottom - startRect.top, SWP_NOZORDER | SWP_NOACTIVATE);
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  if (GetCapture() == h) ReleaseCapture();
-  if (!button && IsWindow(h)) SendMessageA(h, WM_EXITSIZEMOVE, 0, 0);
-  if (quit) PostQuitMessage(quitCode);
-  return 0;
 }
 
 }  // namespace platform::user

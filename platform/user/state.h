@@ -86,6 +86,8 @@ struct Window {
   HICON iconSmall = nullptr;
   std::shared_ptr<controls::Extension> control;     // made by a built-in control's procedure
   std::shared_ptr<controls::Extension> scrollBars;  // made by the first scroll bar call
+  HMENU systemMenu = nullptr;  // made by GetSystemMenu, destroyed with the window
+  std::uint64_t creationOrder = 0;
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
   // Whether the client area leaves room for a frame, caption, menu bar or scroll bars.

@@ -3,6 +3,7 @@
 
 #include "gdi/surface.h"
 #include "platform/kernel.h"
+#include "user/menus.h"
 #include "user/state.h"
 
 namespace platform::user {
@@ -125,6 +126,7 @@ void Release(Window* w) {
     if (other->owner == w) other->owner = nullptr;
   for (Window* other : state.desktop->children)
     if (other->lastActivePopup == w->handle) other->lastActivePopup = nullptr;
+  DestroyMenusOf(w);
   w->windowClass->windows--;
   FreeHandle(w->handle);
   delete w;
@@ -194,7 +196,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
+  static std::uint64_t created = 0;
   w->handle = handle;
+  w->creationOrder = ++created;
   w->windowClass = windowClass;
   windowClass->windows++;
   w->procedure = windowClass->procedure;

@@ -7,6 +7,8 @@
 #include "platform/kernel.h"
 #include "platform/resources.h"
 #include "platform/user.h"
+#include "platform/menu.h"
+#include "platform/messagebox.h"
 #include "platform/gdi.h"
 #include "platform/controls.h"
 #include "platform/commctrl.h"
