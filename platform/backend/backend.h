@@ -4,6 +4,7 @@
 // knows nothing of windows: it hands host input to the InputSink the window manager
 // installs, and shows the screen it is given.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -60,7 +61,10 @@ Backend& Current();
 // Replaces the backend (the test harness forces the headless one).
 void Use(std::unique_ptr<Backend> backend);
 
-std::unique_ptr<Backend> CreateHeadless();
+// `idle`, when given, runs whenever the GUI thread would wait for input with nothing left to
+// do (in the program's loop or any modal loop); when it returns true the wait ends at once,
+// so whatever it queued is taken next. The test harness and the automation script use it.
+std::unique_ptr<Backend> CreateHeadless(std::function<bool()> idle = nullptr);
 // Null when no display can be opened.
 std::unique_ptr<Backend> CreateSdl(int width, int height);
 

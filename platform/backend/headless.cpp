@@ -1,5 +1,5 @@
-// The backend without a display: waiting is a condition variable, input comes only from
-// the test harness, and presenting does nothing.
+// The backend without a display: waiting is a condition variable (or the idle hook of the
+// test harness or the script), input comes only from them, and presenting does nothing.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -12,10 +12,12 @@ namespace {
 
 class Headless final : public Backend {
  public:
+  explicit Headless(std::function<bool()> idle) : idle_(std::move(idle)) {}
   const char* Name() const override { return "headless"; }
   bool ShowsScreen() const override { return false; }
 
   void Wait(int timeoutMs) override {
+    if (idle_ && timeoutMs != 0 && idle_()) return;
     std::unique_lock<std::mutex> guard(lock_);
     sleeping_.store(true);
     auto woken = [this] { return pending_.load(); };
@@ -43,6 +45,7 @@ class Headless final : public Backend {
   void Present(const Surface&, const std::vector<RECT>&, HCURSOR) override {}
 
  private:
+  std::function<bool()> idle_;
   std::mutex lock_;
   std::condition_variable wake_;
   std::atomic<bool> sleeping_{false};
@@ -51,6 +54,8 @@ class Headless final : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> CreateHeadless() { return std::make_unique<Headless>(); }
+std::unique_ptr<Backend> CreateHeadless(std::function<bool()> idle) {
+  return std::make_unique<Headless>(std::move(idle));
+}
 
 }  // namespace platform::backend

@@ -1,5 +1,7 @@
 // The headless test session: reset, input injection, pumping and virtual time.
 #include <algorithm>
+#include <deque>
+#include <functional>
 #include <vector>
 
 #include "backend/backend.h"
@@ -46,8 +48,23 @@ void DestroyEverything(bool quietly) {
   }
 }
 
+std::deque<std::function<void()>>& IdleSteps() {
+  static auto* steps = new std::deque<std::function<void()>>();
+  return *steps;
+}
+
+bool RunIdleStep() {
+  auto& steps = IdleSteps();
+  if (steps.empty()) return false;
+  std::function<void()> step = std::move(steps.front());
+  steps.pop_front();
+  step();
+  return true;
+}
+
 void Reset(bool quietly) {
-  backend::Use(backend::CreateHeadless());
+  IdleSteps().clear();
+  backend::Use(backend::CreateHeadless(RunIdleStep));
   UseVirtualClock(0);
   user::EnsureStarted();
   DestroyEverything(quietly);
@@ -74,6 +91,8 @@ int CountWindows(const user::Window* w) {
 void StartSession() { Reset(true); }
 
 void EndSession() { Reset(false); }
+
+void AtIdle(std::function<void()> step) { IdleSteps().push_back(std::move(step)); }
 
 void MouseMove(int x, int y) { user::InjectMouseMove(POINT{x, y}); }
 

@@ -193,6 +193,7 @@ void DestroyTree(HMENU handle, int depth) {
   if (Window* w = LookupQuiet(menu->shownIn)) DestroyWindow(w->handle);
   for (const MenuItem& item : menu->items)
     if (item.subMenu) DestroyTree(item.subMenu, depth + 1);
+  if (depth == 0) NudgeMenuLoop();
 }
 
 // Runs `change` on the item and tells whoever shows the menu. Returns the state before.

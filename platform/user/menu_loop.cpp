@@ -64,6 +64,9 @@ class Tracker {
 
   UINT Run();
   void End() { end_ = true; }
+  void Nudge() const {
+    if (captureWindow_) PostMessageA(captureWindow_, WM_NULL, 0, 0);
+  }
 
  private:
   enum class Start { BarItem, FirstBarItem, Mnemonic, Popup };
@@ -648,6 +651,10 @@ Window* OwnerWithMenus(HWND window) {
 
 bool MenuLoopActive() { return current != nullptr; }
 
+void NudgeMenuLoop() {
+  if (current) current->Nudge();
+}
+
 void TrackMenuBarByMouse(HWND window, POINT screen) {
   Window* w = OwnerWithMenus(window);
   if (!w || !HasMenuBar(w)) return;
@@ -733,6 +740,9 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND win
 }
 
 BOOL EndMenu() {
-  if (current) current->End();
+  if (current) {
+    current->End();
+    current->Nudge();
+  }
   return TRUE;
 }

@@ -83,6 +83,8 @@ void TrackMenuBarByMouse(HWND window, POINT screen);
 void TrackMenuBarByKey(HWND window, char character);
 void TrackSystemMenu(HWND window, POINT screen, bool byKey);
 bool MenuLoopActive();
+// Wakes a menu loop waiting for input so that it sees a menu destroyed outside any message.
+void NudgeMenuLoop();
 
 // The system menu (sysmenu.cpp): its default items, and their states for a window.
 HMENU MakeSystemMenu();

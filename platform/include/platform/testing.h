@@ -48,6 +48,12 @@ void TypeText(const std::string& text);
 // Takes, translates and dispatches messages until none is left (or `limit` were
 // dispatched, which means something repaints or reposts for ever). Returns the count.
 int PumpUntilIdle(int limit = 100000);
+// Queues `step` to run the next time the GUI thread would wait for input with nothing left
+// to do, which is how a test acts inside a modal loop (a menu, a message box, a drag):
+// inject the press that starts the loop, queue the steps, then pump. Steps run one per
+// wait, in order; a wait with no step left waits for input as usual.
+void AtIdle(std::function<void()> step);
+
 // Moves the virtual clock forward by `milliseconds`, stopping at each timer's due time
 // so that due timers fire in order, each at its own time, pumping after every step.
 void AdvanceTime(std::uint64_t milliseconds);
