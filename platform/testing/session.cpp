@@ -9,6 +9,7 @@
 #include "gdi/screen.h"
 #include "platform/clock.h"
 #include "platform/testing.h"
+#include "user/hooks.h"
 #include "user/input.h"
 #include "user/state.h"
 #include "user/surfaces.h"
@@ -74,6 +75,7 @@ void Reset(bool quietly) {
   user::ResetTimers();
   user::ResetInput();
   user::ResetClasses();
+  user::ResetHooks();
   user::ForgetIssuedDcs();
   gdi::FreeWindowDcs();
   gdi::BeginSession();

@@ -1,5 +1,8 @@
-// The US keyboard layout: characters for TranslateMessage, scan codes for key messages.
+// The US keyboard layout: characters for TranslateMessage and ToAscii, scan codes for key
+// messages, key names for GetKeyNameTextA.
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "platform/kernel.h"
 #include "user/input.h"
@@ -26,6 +29,62 @@ constexpr const char* kShiftedDigits = ")!@#$%^&*(";
 // Scan codes of the keys in the order of the keyboard rows.
 constexpr const char* kRows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
 constexpr UINT kRowStart[] = {16, 30, 44};
+
+// Key names by scan code (index), and for the keys whose key data has the extended bit.
+constexpr const char* kKeyNames[] = {
+    nullptr, "Esc",   "1",         "2",       "3",     "4",        "5",           "6",
+    "7",     "8",     "9",         "0",       "-",     "=",        "Backspace",   "Tab",
+    "Q",     "W",     "E",         "R",       "T",     "Y",        "U",           "I",
+    "O",     "P",     "[",         "]",       "Enter", "Ctrl",     "A",           "S",
+    "D",     "F",     "G",         "H",       "J",     "K",        "L",           ";",
+    "'",     "`",     "Shift",     "\\",      "Z",     "X",        "C",           "V",
+    "B",     "N",     "M",         ",",       ".",     "/",        "Right Shift", "Num *",
+    "Alt",   "Space", "Caps Lock", "F1",      "F2",    "F3",       "F4",          "F5",
+    "F6",    "F7",    "F8",        "F9",      "F10",   "Num Lock", "Scroll Lock", "Num 7",
+    "Num 8", "Num 9", "Num -",     "Num 4",   "Num 5", "Num 6",    "Num +",       "Num 1",
+    "Num 2", "Num 3", "Num 0",     "Num Del", nullptr, nullptr,    nullptr,       "F11",
+    "F12",
+};
+
+struct ExtendedName {
+  UINT scan;
+  const char* name;
+};
+
+constexpr ExtendedName kExtendedNames[] = {
+    {28, "Num Enter"}, {29, "Right Ctrl"}, {53, "Num /"},     {56, "Right Alt"}, {69, "Num Lock"},
+    {71, "Home"},      {72, "Up"},         {73, "Page Up"},   {75, "Left"},      {77, "Right"},
+    {79, "End"},       {80, "Down"},       {81, "Page Down"}, {82, "Insert"},    {83, "Delete"},
+};
+
+const char* KeyName(UINT scan, bool extended, bool eitherSide) {
+  if (extended) {
+    if (eitherSide && scan == 29) return "Ctrl";
+    if (eitherSide && scan == 56) return "Alt";
+    for (const ExtendedName& e : kExtendedNames)
+      if (e.scan == scan) return e.name;
+    return nullptr;
+  }
+  if (eitherSide && scan == 54) return "Shift";
+  return scan < std::size(kKeyNames) ? kKeyNames[scan] : nullptr;
+}
+
+// The side-specific modifier keys as the generic ones.
+UINT Generic(UINT key) {
+  switch (key) {
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+      return VK_SHIFT;
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+      return VK_CONTROL;
+    case VK_LMENU:
+    case VK_RMENU:
+      return VK_MENU;
+    default:
+      return key;
+  }
+}
 
 }  // namespace
 
@@ -256,14 +315,54 @@ UINT MapVirtualKeyA(UINT code, UINT mapType) {
   switch (mapType) {
     case 0:  // virtual key to scan code
       return ScanCodeOf(code);
-    case 1:  // scan code to virtual key
+    case 1:  // scan code to virtual key, either side's modifier as the generic key
       for (UINT key = 1; key < 256; ++key)
-        if (ScanCodeOf(key) == code && code != 0) return key;
+        if (ScanCodeOf(key) == code && code != 0) return Generic(key);
       return 0;
+    case 3:  // scan code to virtual key, telling the left and right modifiers apart
+      switch (code) {
+        case 42:
+          return VK_LSHIFT;
+        case 54:
+          return VK_RSHIFT;
+        case 29:
+          return VK_LCONTROL;
+        case 56:
+          return VK_LMENU;
+        default:
+          return MapVirtualKeyA(code, 1);
+      }
     case 2:  // virtual key to unshifted character; letters in upper case
       if (code >= 'A' && code <= 'Z') return code;
       return static_cast<unsigned char>(KeyToChar(code, false, false, false));
     default:
       return 0;
   }
+}
+
+int GetKeyNameTextA(LONG keyData, LPSTR buffer, int size) {
+  if (!buffer || size <= 0) return 0;
+  UINT scan = (static_cast<DWORD>(keyData) >> 16) & 0xFF;
+  const char* name = KeyName(scan, (keyData & (1L << 24)) != 0, (keyData & (1L << 25)) != 0);
+  std::size_t length =
+      name ? std::min<std::size_t>(std::strlen(name), static_cast<std::size_t>(size) - 1) : 0;
+  if (name) std::memcpy(buffer, name, length);
+  buffer[length] = '\0';
+  return static_cast<int>(length);
+}
+
+int ToAscii(UINT virtualKey, UINT scanCode, const BYTE* keyState, LPWORD character, UINT flags) {
+  (void)scanCode;
+  (void)flags;
+  if (!keyState || !character) return 0;
+  bool shift = (keyState[VK_SHIFT] & 0x80) != 0;
+  bool control = (keyState[VK_CONTROL] & 0x80) != 0;
+  bool alt = (keyState[VK_MENU] & 0x80) != 0;
+  bool caps = (keyState[VK_CAPITAL] & 0x01) != 0;
+  // The US layout has no characters for Ctrl+Alt.
+  if (control && alt) return 0;
+  char c = KeyToChar(virtualKey & 0xFF, shift, control, caps);
+  if (!c) return 0;
+  *character = static_cast<BYTE>(c);
+  return 1;
 }

@@ -1,5 +1,4 @@
-// The classic 96-dpi system metrics and colours, the settings the program reads, and
-// hooks, which are accepted and never called.
+// The classic 96-dpi system metrics and colours, and the settings the program reads.
 #include <cstring>
 
 #include "platform/kernel.h"
@@ -267,26 +266,3 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni
       return FALSE;
   }
 }
-
-HHOOK SetWindowsHookExA(int hookType, HOOKPROC procedure, HINSTANCE instance, DWORD threadId) {
-  (void)instance;
-  (void)threadId;
-  if (!procedure || hookType < WH_MSGFILTER || hookType > 14) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  // Hooks are accepted and never called: the program installs one only around hints,
-  // which it never shows. Each gets a distinct value so that unhooking can be checked.
-  static std::uintptr_t next = 0x4000;
-  return reinterpret_cast<HHOOK>(next++);
-}
-
-BOOL UnhookWindowsHookEx(HHOOK hook) {
-  if (!hook) {
-    SetLastError(ERROR_INVALID_HOOK_HANDLE);
-    return FALSE;
-  }
-  return TRUE;
-}
-
-LRESULT CallNextHookEx(HHOOK, int, WPARAM, LPARAM) { return 0; }

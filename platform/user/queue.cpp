@@ -11,6 +11,7 @@
 #include "backend/backend.h"
 #include "platform/clock.h"
 #include "platform/kernel.h"
+#include "user/hooks.h"
 #include "user/state.h"
 #include "user/surfaces.h"
 
@@ -234,8 +235,12 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (!Peek(msg, window, filterMin, filterMax, removeFlags)) return FALSE;
-  if (removeFlags & PM_REMOVE) SetMessageInfo(*msg);
+  for (;;) {
+    if (!Peek(msg, window, filterMin, filterMax, removeFlags)) return FALSE;
+    if (!(removeFlags & PM_REMOVE)) return TRUE;
+    if (PassMessageHooks(msg)) break;
+  }
+  SetMessageInfo(*msg);
   return TRUE;
 }
 
@@ -248,6 +253,7 @@ BOOL GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
   EnsureClockListener();
   for (;;) {
     if (Peek(msg, window, filterMin, filterMax, PM_REMOVE)) {
+      if (!PassMessageHooks(msg)) continue;
       SetMessageInfo(*msg);
       return msg->message == WM_QUIT ? FALSE : TRUE;
     }

@@ -239,6 +239,8 @@ UINT GetDoubleClickTime();
 BOOL SetDoubleClickTime(UINT milliseconds);
 UINT MapVirtualKeyA(UINT code, UINT mapType);
 SHORT VkKeyScanA(CHAR character);
+int GetKeyNameTextA(LONG keyData, LPSTR buffer, int size);
+int ToAscii(UINT virtualKey, UINT scanCode, const BYTE* keyState, LPWORD character, UINT flags);
 
 // Timers.
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure);
@@ -264,6 +266,19 @@ int GetSystemMetrics(int index);
 DWORD GetSysColor(int index);
 HBRUSH GetSysColorBrush(int index);
 BOOL SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni);
+// Hooks of the GUI thread. WH_GETMESSAGE sees every message GetMessageA or PeekMessageA
+// removes, before it is returned (lParam: the MSG, which the hook may change);
+// WH_KEYBOARD (wParam: the key, lParam: the key data) and WH_MOUSE (wParam: the message,
+// lParam: a MOUSEHOOKSTRUCT) see key and mouse messages as they are removed, and a
+// non-zero answer discards the message.
+inline constexpr int HC_ACTION = 0;
+inline constexpr int HC_NOREMOVE = 3;
+struct MOUSEHOOKSTRUCT {
+  POINT pt;
+  HWND hwnd;
+  UINT wHitTestCode;
+  ULONG_PTR dwExtraInfo;
+};
 HHOOK SetWindowsHookExA(int hookType, HOOKPROC procedure, HINSTANCE instance, DWORD threadId);
 BOOL UnhookWindowsHookEx(HHOOK hook);
 LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
