@@ -74,23 +74,6 @@ TEST_F(UserTest, SystemColoursPaintInTheirColours) {
   SystemParametersInfoA(SPI_SETANIMATION, sizeof animation, &animation, 0);
 }
 
-TEST_F(UserTest, HooksAreAcceptedAndNeverCalled) {
-  static int calls = 0;
-  HHOOK hook = SetWindowsHookExA(
-      WH_GETMESSAGE,
-      [](int, WPARAM, LPARAM) -> LRESULT {
-        ++calls;
-        return 0;
-      },
-      nullptr, 0);
-  ASSERT_NE(hook, nullptr);
-  PostMessageA(nullptr, WM_USER, 0, 0);
-  pt::PumpUntilIdle();
-  EXPECT_EQ(calls, 0);
-  EXPECT_EQ(CallNextHookEx(hook, 0, 0, 0), 0);
-  EXPECT_TRUE(UnhookWindowsHookEx(hook));
-}
-
 TEST_F(UserTest, TheClassCursorIsSetOverTheClientArea) {
   WNDCLASSA wc{};
   wc.lpfnWndProc = Recorder;
