@@ -1,6 +1,7 @@
 // The queue's side of hooks (hooks.cpp).
 #pragma once
 #include "platform/user.h"
+#include "private.h"
 
 namespace platform::user {
 

@@ -4,6 +4,7 @@
 // etched separators and column breaks.
 #include <algorithm>
 
+#include "gdi/objects.h"
 #include "platform/kernel.h"
 #include "user/menus.h"
 
@@ -25,7 +26,11 @@ constexpr const char* kBullet[] = {".####.", "######", "######", "######", "####
 constexpr const char* kArrow[] = {"#...", "##..", "###.", "####", "###.", "##..", "#..."};
 
 HDC MeasureDc() {
-  static HDC dc = CreateCompatibleDC(nullptr);
+  static HDC dc = [] {
+    HDC made = CreateCompatibleDC(nullptr);
+    gdi::MakePermanent(made);
+    return made;
+  }();
   return dc;
 }
 
@@ -131,10 +136,14 @@ void EtchedLine(HDC dc, int x0, int y0, int x1, int y1) {
 }  // namespace
 
 HFONT MenuFont(bool bold) {
-  static HFONT normal =
-      CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-  static HFONT heavy =
-      CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+  auto make = [](int weight) {
+    HFONT font =
+        CreateFontA(-11, 0, 0, 0, weight, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    gdi::MakePermanent(font);
+    return font;
+  };
+  static HFONT normal = make(FW_NORMAL);
+  static HFONT heavy = make(FW_BOLD);
   return bold ? heavy : normal;
 }
 

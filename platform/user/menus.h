@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/menu.h"
+#include "private.h"
 #include "user/state.h"
 
 namespace platform::user {

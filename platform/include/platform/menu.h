@@ -5,17 +5,6 @@
 #include "platform/gdi.h"
 #include "platform/types.h"
 
-inline constexpr int ERROR_MENU_ITEM_NOT_FOUND = 1456;
-inline constexpr int ERROR_POPUP_ALREADY_ACTIVE = 1446;
-inline constexpr int WMSZ_LEFT = 1;
-inline constexpr int WMSZ_RIGHT = 2;
-inline constexpr int WMSZ_TOP = 3;
-inline constexpr int WMSZ_TOPLEFT = 4;
-inline constexpr int WMSZ_TOPRIGHT = 5;
-inline constexpr int WMSZ_BOTTOM = 6;
-inline constexpr int WMSZ_BOTTOMLEFT = 7;
-inline constexpr int WMSZ_BOTTOMRIGHT = 8;
-
 // cbSize is sizeof(MENUITEMINFOA); the layout without hbmpItem (72 bytes, or the
 // historical 44) is accepted too and never reads or writes hbmpItem.
 struct MENUITEMINFOA {

@@ -271,8 +271,6 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni
 // WH_KEYBOARD (wParam: the key, lParam: the key data) and WH_MOUSE (wParam: the message,
 // lParam: a MOUSEHOOKSTRUCT) see key and mouse messages as they are removed, and a
 // non-zero answer discards the message.
-inline constexpr int HC_ACTION = 0;
-inline constexpr int HC_NOREMOVE = 3;
 struct MOUSEHOOKSTRUCT {
   POINT pt;
   HWND hwnd;

@@ -290,11 +290,8 @@ TEST_F(MenuLoopTest, CheckMarksShortcutsAndGreyItemsAreDrawnAndRedrawnWhenChange
     CheckMenuItem(option, kSequence, MF_CHECKED);  // changed while open
   });
   bool checkedBefore = false, checkedAfter = false, shortcut = false, gap = false, embossed = false;
-  platform::Surface screen;
-  auto pixel = [&screen](int x, int y) {
-    std::uint32_t p = screen.Row(y)[x];
-    return RGB(static_cast<BYTE>(p >> 16), static_cast<BYTE>(p >> 8), static_cast<BYTE>(p));
-  };
+  pt::Image screen;
+  auto pixel = [&screen](int x, int y) { return screen.Pixel(x, y); };
   auto markPixel = [&](const RECT& r) {
     // The lowest pixel of the check mark: third column of the seventh row of a 7x7 mark
     // centred in the 13-pixel check box.
