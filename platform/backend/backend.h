@@ -25,8 +25,10 @@ class InputSink {
   virtual void MouseButton(MouseButton button, bool down, POINT screen) = 0;
   // A wheel turn at the cursor, in WHEEL_DELTA units.
   virtual void MouseWheel(int delta) = 0;
-  virtual void Key(UINT virtualKey, bool down) = 0;
-  // Text the host's keyboard layout made (UTF-8).
+  // A key of the host keyboard; `text` is what the host's layout made of the press (UTF-8,
+  // empty for none: a dead key, an arrow, Ctrl with a letter).
+  virtual void Key(UINT virtualKey, bool down, std::string_view text) = 0;
+  // Text that came without a key (an input method's composition).
   virtual void Text(std::string_view utf8) = 0;
   // The host window was uncovered: everything must be shown again.
   virtual void Exposed() = 0;

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "backend/backend.h"
@@ -206,7 +207,7 @@ class Sdl final : public Backend {
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP:
-        if (UINT key = VirtualKey(event.key.keysym.sym)) Sink().Key(key, event.type == SDL_KEYDOWN);
+        HandleKey(event.key, event.type == SDL_KEYDOWN);
         break;
       case SDL_TEXTINPUT:
         Sink().Text(event.text.text);
@@ -222,6 +223,31 @@ class Sdl final : public Backend {
         break;
       default:
         break;
+    }
+  }
+
+  // A key and the text the host's layout made of it, which SDL queues right behind the key.
+  // AltGr is Ctrl and the right Alt together, as the classic system reports it, so that the
+  // keys typed with it are not system keys.
+  void HandleKey(const SDL_KeyboardEvent& key, bool down) {
+    std::string text;
+    if (down) {
+      SDL_Event next;
+      if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+          next.type == SDL_TEXTINPUT &&
+          SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1)
+        text = next.text.text;
+    }
+    if (key.keysym.sym == SDLK_MODE) {
+      Sink().Key(VK_CONTROL, down, {});
+      Sink().Key(VK_MENU, down, {});
+      return;
+    }
+    UINT virtualKey = VirtualKey(key.keysym.sym);
+    if (virtualKey) {
+      Sink().Key(virtualKey, down, text);
+    } else if (!text.empty()) {
+      Sink().Text(text);  // a key the classic layout has no name for: its text alone
     }
   }
 

@@ -26,7 +26,7 @@ class DroppingSink final : public InputSink {
   void MouseMove(POINT) override {}
   void MouseButton(backend::MouseButton, bool, POINT) override {}
   void MouseWheel(int) override {}
-  void Key(UINT, bool) override {}
+  void Key(UINT, bool, std::string_view) override {}
   void Text(std::string_view) override {}
   void Exposed() override {}
   void CloseRequested() override {}

@@ -37,6 +37,16 @@ struct InputEvent {
   bool alt = false;
   bool control = false;
   bool wasDown = false;
+  // A key of the host keyboard, and the text its layout made.
+  bool hostLayout = false;
+  std::string text;
+};
+
+// The key-down message taken last, for TranslateMessage.
+struct TakenKey {
+  MSG msg{};
+  bool hostLayout = false;
+  std::string text;
 };
 
 struct Click {
@@ -59,6 +69,7 @@ struct Input {
   DWORD messageTime = 0;
   POINT messagePos{0, 0};
   unsigned presses = 0;  // key and button presses taken, auto-repeats excluded
+  TakenKey lastKey;
 };
 
 Input& TheInput() {
@@ -277,6 +288,7 @@ bool Commit(Input& input, const InputEvent& e, Resolved& r) {
   if (e.kind == Kind::Key) SetKey(input.keys, e.key, e.down);
   if ((e.kind == Kind::Button || e.kind == Kind::Key) && e.down && !e.wasDown) input.presses++;
   if (!r.target) return false;
+  if (e.kind == Kind::Key && e.down) input.lastKey = TakenKey{r.msg, e.hostLayout, e.text};
   if (!r.hitTested) return true;
   State& state = Global();
   HWND h = r.target->handle;
@@ -320,12 +332,11 @@ class HostInput final : public backend::InputSink {
     InjectMouseButton(button, down, screen);
   }
   void MouseWheel(int delta) override { InjectMouseWheel(delta, TheInput().cursor); }
-  void Key(UINT virtualKey, bool down) override { InjectKey(virtualKey, down); }
+  void Key(UINT virtualKey, bool down, std::string_view text) override {
+    InjectHostKey(virtualKey, down, text);
+  }
   void Text(std::string_view utf8) override {
-    // Keys of the US layout make their characters through TranslateMessage; what they
-    // cannot make (accented letters and the like) arrives here.
-    for (char c : utf8)
-      if (static_cast<unsigned char>(c) >= 0x80) InjectChar(static_cast<unsigned char>(c));
+    for (char c : utf8) InjectChar(static_cast<unsigned char>(c));
   }
   void Exposed() override { ScreenChanged(); }
   void CloseRequested() override {
@@ -409,6 +420,15 @@ bool TakeInputMessage(HWND filter, UINT first, UINT last, bool remove, MSG* out)
   }
 }
 
+bool HostText(const MSG& msg, std::string* text) {
+  const TakenKey& last = TheInput().lastKey;
+  if (!last.hostLayout || last.msg.hwnd != msg.hwnd || last.msg.message != msg.message ||
+      last.msg.wParam != msg.wParam || last.msg.lParam != msg.lParam || last.msg.time != msg.time)
+    return false;
+  *text = last.text;
+  return true;
+}
+
 void ResetInput() {
   Input& input = TheInput();
   std::lock_guard<std::mutex> guard(input.lock);
@@ -416,6 +436,7 @@ void ResetInput() {
   std::memset(input.keys, 0, sizeof(input.keys));
   std::memset(input.asyncKeys, 0, sizeof(input.asyncKeys));
   input.lastClick = Click{};
+  input.lastKey = TakenKey{};
   input.doubleClickTime = 500;
   input.cursor = POINT{0, 0};
 }
@@ -456,9 +477,13 @@ void InjectMouseWheel(int delta, POINT screen) {
   Push(e);
 }
 
-void InjectKey(UINT virtualKey, bool down) {
+namespace {
+
+void PushKey(UINT virtualKey, bool down, std::string_view text, bool hostLayout) {
   Input& input = TheInput();
   InputEvent e = Event(Kind::Key);
+  e.hostLayout = hostLayout;
+  e.text = text;
   e.key = virtualKey & 0xFF;
   e.down = down;
   e.wasDown = (input.asyncKeys[e.key] & 0x80) != 0;
@@ -468,6 +493,14 @@ void InjectKey(UINT virtualKey, bool down) {
   e.alt = down ? (input.asyncKeys[VK_MENU] & 0x80) != 0 : altBefore;
   e.control = (input.asyncKeys[VK_CONTROL] & 0x80) != 0;
   Push(e);
+}
+
+}  // namespace
+
+void InjectKey(UINT virtualKey, bool down) { PushKey(virtualKey, down, {}, false); }
+
+void InjectHostKey(UINT virtualKey, bool down, std::string_view text) {
+  PushKey(virtualKey, down, text, true);
 }
 
 void InjectChar(unsigned char character) {

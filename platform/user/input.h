@@ -2,8 +2,11 @@
 // harness call these with screen points and virtual keys; routing to windows happens when
 // the queue hands the input out, as a real desktop does.
 #pragma once
+#include <string>
+#include <string_view>
+
 #include "backend/backend.h"
-#include "platform/types.h"
+#include "platform/user.h"
 #include "private.h"
 
 namespace platform::user {
@@ -14,6 +17,9 @@ void InjectMouseMove(POINT screen);
 void InjectMouseButton(MouseButton button, bool down, POINT screen);
 void InjectMouseWheel(int delta, POINT screen);
 void InjectKey(UINT virtualKey, bool down);
+// A key of the host keyboard, with the text its layout made (empty for none): TranslateMessage
+// makes the characters from that text rather than from the US layout.
+void InjectHostKey(UINT virtualKey, bool down, std::string_view text);
 // A character that no key of the US layout makes: WM_CHAR straight to the focus window.
 void InjectChar(unsigned char character);
 
@@ -24,6 +30,9 @@ unsigned PressSerial();
 // The US layout: the character a key makes with the given modifiers, 0 for none.
 char KeyToChar(UINT virtualKey, bool shift, bool control, bool capsLock);
 UINT ScanCodeOf(UINT virtualKey);
+// For TranslateMessage: when `msg` is the key-down message taken last and came from a host
+// keyboard, the text the host's layout made of it.
+bool HostText(const MSG& msg, std::string* text);
 bool IsExtendedKey(UINT virtualKey);
 
 // Makes the window manager the receiver of the backend's host input.

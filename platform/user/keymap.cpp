@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 #include "platform/kernel.h"
 #include "user/input.h"
@@ -291,8 +292,24 @@ BOOL TranslateMessage(const MSG* msg) {
   bool control = GetKeyState(VK_CONTROL) < 0 && !alt;
   bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
   char c = KeyToChar(static_cast<UINT>(msg->wParam), shift, control, caps);
-  if (!c) return TRUE;
   UINT charMessage = m == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
+  std::string text;
+  if (HostText(*msg, &text)) {
+    // The host's layout decides what a key types (AltGr symbols, accented letters, a dead
+    // key that types nothing yet); the US layout still makes the control characters of
+    // Enter, Tab, Esc, Backspace and Ctrl with a letter, which layouts do not send as text.
+    // A character of several bytes arrives as several messages, as double-byte ones do.
+    if (text.empty()) {
+      auto code = static_cast<unsigned char>(c);
+      if (c && (code < 0x20 || code == 0x7F))
+        PostMessageA(msg->hwnd, charMessage, code, msg->lParam);
+      return TRUE;
+    }
+    for (char byte : text)
+      PostMessageA(msg->hwnd, charMessage, static_cast<BYTE>(byte), msg->lParam);
+    return TRUE;
+  }
+  if (!c) return TRUE;
   PostMessageA(msg->hwnd, charMessage, static_cast<BYTE>(c), msg->lParam);
   return TRUE;
 }

@@ -1,3 +1,4 @@
+#include "backend/backend.h"
 #include "user_test_util.h"
 
 using namespace usertest;
@@ -395,4 +396,45 @@ TEST_F(InputTest, PeekingWithoutRemovingChangesNothing) {
   EXPECT_EQ(Count(WM_MOUSEACTIVATE, second), 1);
   EXPECT_LT(GetKeyState(VK_LBUTTON), 0);
   SetCursor(cursor);
+}
+
+TEST_F(InputTest, HostKeyboardLayoutsTypeWhatTheirKeysMake) {
+  HWND w = TopLevel(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  SetFocus(w);
+  pt::PumpUntilIdle();
+  Log().clear();
+  platform::backend::InputSink& host = platform::backend::Sink();
+  auto press = [&host](UINT key, std::string_view text = {}) {
+    host.Key(key, true, text);
+    host.Key(key, false, {});
+  };
+  // AltGr+Q of a German keyboard: Ctrl and Alt held, the '@' the layout makes.
+  host.Key(VK_CONTROL, true, {});
+  host.Key(VK_MENU, true, {});
+  press('Q', "@");
+  host.Key(VK_MENU, false, {});
+  host.Key(VK_CONTROL, false, {});
+  // A dead accent types nothing; the letter after it types the accented letter's two bytes.
+  press(VK_OEM_6);
+  press('E', "\xC3\xA9");
+  // Enter and Ctrl+A make their control characters, which layouts send as no text.
+  press(VK_RETURN);
+  host.Key(VK_CONTROL, true, {});
+  press('A');
+  host.Key(VK_CONTROL, false, {});
+  // Alt with a letter makes a system character; an input method's text comes alone.
+  host.Key(VK_MENU, true, {});
+  press('F', "f");
+  host.Key(VK_MENU, false, {});
+  host.Text("\xE6\x97\xA5");
+  pt::PumpUntilIdle();
+
+  std::vector<WPARAM> chars, system;
+  for (const Entry& e : Received(WM_CHAR)) chars.push_back(e.wParam);
+  for (const Entry& e : Received(WM_SYSCHAR)) system.push_back(e.wParam);
+  EXPECT_EQ(chars, (std::vector<WPARAM>{'@', 0xC3, 0xA9, '\r', 0x01, 0xE6, 0x97, 0xA5}));
+  EXPECT_EQ(system, (std::vector<WPARAM>{'f'}));
+  bool altGrKeyIsNotSystem = false;
+  for (const Entry& e : Received(WM_KEYDOWN)) altGrKeyIsNotSystem |= e.wParam == 'Q';
+  EXPECT_TRUE(altGrKeyIsNotSystem);
 }
