@@ -34,6 +34,8 @@ class InputSink {
   virtual void Exposed() = 0;
   // The user asked the host window to close.
   virtual void CloseRequested() = 0;
+  // The host window was restored from its minimised state.
+  virtual void HostRestored() = 0;
 };
 
 // The sink the backends deliver to; until one is installed, host input is dropped.
@@ -56,6 +58,8 @@ class Backend {
   // Shows the composed screen (a no-op without a display). `damage` lists the screen
   // rectangles that changed since the last call; `cursor` is the shape to show.
   virtual void Present(const Surface& screen, const std::vector<RECT>& damage, HCURSOR cursor) = 0;
+  // Minimises the host window (the program was minimised); false when there is none.
+  virtual bool MinimizeHost() { return false; }
 };
 
 // The backend in use, chosen and started on first use.

@@ -127,6 +127,11 @@ class Sdl final : public Backend {
   }
 
   const char* Name() const override { return "sdl"; }
+
+  bool MinimizeHost() override {
+    SDL_MinimizeWindow(window_);
+    return true;
+  }
   bool ShowsScreen() const override { return true; }
 
   void Wait(int timeoutMs) override {
@@ -216,6 +221,8 @@ class Sdl final : public Backend {
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
           exposed_ = true;
           Sink().Exposed();
+        } else if (event.window.event == SDL_WINDOWEVENT_RESTORED) {
+          Sink().HostRestored();
         }
         break;
       case SDL_QUIT:

@@ -30,6 +30,7 @@ class DroppingSink final : public InputSink {
   void Text(std::string_view) override {}
   void Exposed() override {}
   void CloseRequested() override {}
+  void HostRestored() override {}
 };
 
 InputSink* installedSink = nullptr;

@@ -267,8 +267,24 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_NCLBUTTONDOWN:
       return NonClientButtonDown(w, wParam, lParam);
+    case WM_SHOWWINDOW: {
+      // A window hidden with its minimised owner comes back when the owner is restored.
+      constexpr UINT kQuiet = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+      if (lParam == SW_PARENTCLOSING && !wParam && w->Visible()) {
+        SetPosition(w, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | kQuiet);
+        if ((w = LookupQuiet(window))) w->flags |= kHiddenWithOwner;
+      } else if (lParam == SW_PARENTOPENING && wParam && w->Has(kHiddenWithOwner)) {
+        SetPosition(w, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | kQuiet);
+      }
+      return 0;
+    }
     case WM_NCLBUTTONDBLCLK:
       if (wParam == HTCAPTION) {
+        // The icon of a minimised window opens it again.
+        if (w->style & WS_MINIMIZE) {
+          SendMessageA(window, WM_SYSCOMMAND, SC_RESTORE, lParam);
+          return 0;
+        }
         if (w->style & WS_MAXIMIZEBOX)
           SendMessageA(window, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE,
                        lParam);

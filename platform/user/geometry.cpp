@@ -1,6 +1,7 @@
 // Position, size, z-order and visibility of windows, and coordinate mapping.
 #include <algorithm>
 
+#include "backend/backend.h"
 #include "gdi/surface.h"
 #include "platform/kernel.h"
 #include "user/state.h"
@@ -180,6 +181,7 @@ bool SetPosition(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT
     restacked = std::find(siblings.begin(), siblings.end(), w) - siblings.begin() != before;
   }
   if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
+  if (flags & SWP_SHOWWINDOW) w->flags &= ~kHiddenWithOwner;
   if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) DropUpdates(w);
   bool isVisible = ReallyVisible(w);
@@ -259,8 +261,41 @@ Window* ChildAt(Window* parent, POINT screen, const std::vector<Window*>& skip, 
 
 void Restore(Window* w, UINT flags);
 
+// The windows a top-level window owns hide when it is minimised and come back when it is
+// restored: each hears WM_SHOWWINDOW with SW_PARENTCLOSING or SW_PARENTOPENING, whose
+// default handling hides or shows it.
+void ShowOwnedWindows(HWND owner, bool show) {
+  std::vector<HWND> owned;
+  for (Window* other : Global().desktop->children)
+    if (other->owner && other->owner->handle == owner) owned.push_back(other->handle);
+  for (HWND h : owned) {
+    Window* w = LookupQuiet(h);
+    if (!w || w->Visible() == show) continue;
+    if (show && !w->Has(kHiddenWithOwner)) continue;
+    Send(w, WM_SHOWWINDOW, show ? TRUE : FALSE, show ? SW_PARENTOPENING : SW_PARENTCLOSING);
+  }
+}
+
+// Where a minimised top-level window goes: the first free place in the row of icons along
+// the bottom of the desktop, from the left.
+POINT IconPlace(const Window* w) {
+  State& state = Global();
+  int width = GetSystemMetrics(SM_CXMINSPACING), height = GetSystemMetrics(SM_CYMINIMIZED);
+  int y = state.screenSize.y - height;
+  for (int x = 0;; x += width) {
+    RECT place{x, y, x + width, y + height};
+    bool taken = false;
+    for (const Window* other : state.desktop->children)
+      if (other != w && (other->style & WS_MINIMIZE) && other->Visible() &&
+          !IsEmpty(Intersection(other->rect, place)))
+        taken = true;
+    if (!taken || x + 2 * width > state.screenSize.x) return POINT{x, y};
+  }
+}
+
 void Maximize(Window* w, UINT flags) {
   HWND h = w->handle;
+  bool wasMinimized = (w->style & WS_MINIMIZE) != 0;
   if (!(w->style & (WS_MAXIMIZE | WS_MINIMIZE))) w->restore = w->rect;
   MINMAXINFO info;
   GetMinMaxInfo(w, &info);
@@ -269,24 +304,40 @@ void Maximize(Window* w, UINT flags) {
   w->flags = (w->flags & ~kMinimized) | kMaximized;
   SetPosition(w, HWND_TOP, info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxSize.x,
               info.ptMaxSize.y, flags | SWP_FRAMECHANGED | SWP_STATECHANGED);
+  if (wasMinimized) ShowOwnedWindows(h, true);
 }
 
 void Minimize(Window* w, UINT flags) {
+  HWND h = w->handle;
+  bool child = w->IsChild();
+  if (!child) {
+    ShowOwnedWindows(h, false);
+    if (!(w = LookupQuiet(h))) return;
+  }
   if (!(w->style & (WS_MAXIMIZE | WS_MINIMIZE))) w->restore = w->rect;
   w->style = (w->style & ~WS_MAXIMIZE) | WS_MINIMIZE;
   w->flags = (w->flags & ~kMaximized) | kMinimized;
-  bool child = w->IsChild();
-  int x = child ? 0 : -32000, y = child ? 0 : -32000;
-  SetPosition(w, HWND_TOP, x, y, GetSystemMetrics(SM_CXMINIMIZED), GetSystemMetrics(SM_CYMINIMIZED),
-              flags | SWP_FRAMECHANGED | SWP_STATECHANGED);
+  POINT at = child ? POINT{0, 0} : IconPlace(w);
+  SetPosition(w, HWND_TOP, at.x, at.y, GetSystemMetrics(SM_CXMINIMIZED),
+              GetSystemMetrics(SM_CYMINIMIZED), flags | SWP_FRAMECHANGED | SWP_STATECHANGED);
 }
 
 void Restore(Window* w, UINT flags) {
+  HWND h = w->handle;
+  bool wasMinimized = (w->style & WS_MINIMIZE) != 0;
   w->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
   w->flags &= ~(kMaximized | kMinimized);
   RECT r = w->restore;
   SetPosition(w, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
               flags | SWP_FRAMECHANGED | SWP_STATECHANGED);
+  if (wasMinimized) ShowOwnedWindows(h, true);
+}
+
+// Whether a top-level window other than `except` still shows something on the desktop.
+bool AnythingElseShowing(const Window* except) {
+  for (const Window* w : Global().desktop->children)
+    if (w != except && w->Visible() && !(w->style & WS_MINIMIZE) && !IsEmpty(w->rect)) return true;
+  return false;
 }
 
 }  // namespace
@@ -362,6 +413,11 @@ BOOL ShowWindow(HWND window, int command) {
       if ((w = LookupQuiet(window)) && (command == SW_MINIMIZE || command == SW_FORCEMINIMIZE) &&
           state.active == w)
         ActivateAnother(w);
+      // A minimised program (nothing else left showing) takes its host window down with it;
+      // when the host window is restored, so is this window (HostInput::HostRestored).
+      if ((w = LookupQuiet(window)) && !w->IsChild() && (w->style & WS_MINIMIZE) &&
+          !AnythingElseShowing(w) && platform::backend::Current().MinimizeHost())
+        state.minimizedProgram = window;
       break;
     case SW_SHOWMAXIMIZED:
       if (!(w->style & WS_MAXIMIZE)) {

@@ -342,6 +342,15 @@ class HostInput final : public backend::InputSink {
   void CloseRequested() override {
     if (Window* active = Global().active) PostMessageA(active->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
   }
+  void HostRestored() override {
+    // The program minimised with its host window opens again, through its own handling of
+    // SC_RESTORE.
+    State& state = Global();
+    HWND program = state.minimizedProgram;
+    state.minimizedProgram = nullptr;
+    if (Window* w = LookupQuiet(program); w && (w->style & WS_MINIMIZE))
+      PostMessageA(program, WM_SYSCOMMAND, SC_RESTORE, 0);
+  }
 };
 
 InputEvent Event(Kind kind) {

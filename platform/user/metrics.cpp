@@ -93,7 +93,7 @@ constexpr Metric kMetrics[] = {
     {SM_CYSMSIZE, 15},
     {SM_CXMENUSIZE, 18},
     {SM_CYMENUSIZE, 18},
-    {SM_ARRANGE, 8},
+    {SM_ARRANGE, 0},  // minimised windows in a row from the bottom left, not hidden
     {SM_CXMINIMIZED, 160},
     {SM_CYMINIMIZED, 24},
     {SM_NETWORK, 1},

@@ -30,6 +30,8 @@ Layout LayoutOf(const Window* w) {
   l.frame =
       NonClientInsets(w->style, w->exStyle & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), false, false)
           .left;
+  // A minimised window is a caption bar in a thin raised frame.
+  if (w->style & WS_MINIMIZE) l.frame = GetSystemMetrics(SM_CXDLGFRAME);
   if (!HasCaption(w)) return l;
   bool tool = (w->exStyle & WS_EX_TOOLWINDOW) != 0;
   int height = (tool ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION)) - 1;
@@ -203,7 +205,10 @@ void PaintNonClient(Window* w) {
     if (!IsEmpty(l.close)) DrawCaptionButton(dc, l.close, HTCLOSE, false);
     if (!IsEmpty(l.maximize))
       DrawCaptionButton(dc, l.maximize, HTMAXBUTTON, (w->style & WS_MAXIMIZE) != 0);
-    if (!IsEmpty(l.minimize)) DrawCaptionButton(dc, l.minimize, HTMINBUTTON, false);
+    // A minimised window offers to be restored where the others offer to be minimised.
+    bool minimized = (w->style & WS_MINIMIZE) != 0;
+    if (!IsEmpty(l.minimize))
+      DrawCaptionButton(dc, l.minimize, minimized ? HTMAXBUTTON : HTMINBUTTON, minimized);
   }
   PaintMenuBar(w, dc);
   if (w->exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) {

@@ -51,6 +51,7 @@ enum WindowFlag : std::uint32_t {
   kSentSizeMove = 1u << 6,
   kMaximized = 1u << 7,
   kMinimized = 1u << 8,
+  kHiddenWithOwner = 1u << 9,  // hidden because its owner was minimised
 };
 
 struct Property {
@@ -110,6 +111,7 @@ struct State {
   Region screenDamage;   // screen areas to compose again from the windows
   Region presentDamage;  // composed areas the backend has not shown yet
   HCURSOR presentedCursor = nullptr;
+  HWND minimizedProgram = nullptr;  // minimised with the host window
   DWORD guiThread = 0;
   POINT screenSize{800, 600};
 };
