@@ -60,6 +60,11 @@ class Backend {
   virtual void Present(const Surface& screen, const std::vector<RECT>& damage, HCURSOR cursor) = 0;
   // Minimises the host window (the program was minimised); false when there is none.
   virtual bool MinimizeHost() { return false; }
+  // What the host window shows, as 0x00RRGGBB pixels (tests); false without one.
+  virtual bool ReadShown(Surface* out) {
+    (void)out;
+    return false;
+  }
 };
 
 // The backend in use, chosen and started on first use.

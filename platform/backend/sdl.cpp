@@ -128,6 +128,24 @@ class Sdl final : public Backend {
 
   const char* Name() const override { return "sdl"; }
 
+  bool ReadShown(Surface* out) override {
+    SDL_Surface* shown = SDL_GetWindowSurface(window_);
+    if (!shown || shown->format->BytesPerPixel != 4) return false;
+    out->Resize(shown->w, shown->h);
+    SDL_LockSurface(shown);
+    for (int y = 0; y < shown->h; ++y) {
+      auto* row = reinterpret_cast<const std::uint32_t*>(
+          static_cast<const std::uint8_t*>(shown->pixels) + y * shown->pitch);
+      for (int x = 0; x < shown->w; ++x) {
+        Uint8 r, g, b;
+        SDL_GetRGB(row[x], shown->format, &r, &g, &b);
+        out->Row(y)[x] = (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b;
+      }
+    }
+    SDL_UnlockSurface(shown);
+    return true;
+  }
+
   bool MinimizeHost() override {
     SDL_MinimizeWindow(window_);
     return true;
