@@ -7,14 +7,6 @@
 #include "runtime/exceptions.h"
 #include "runtime/text.h"
 
-namespace {
-
-// PENDING(platform menus): SetMenu and DrawMenuBar.
-void SetWindowMenu(HWND, HMENU) {}
-void RedrawMenuBar(HWND) {}
-
-}  // namespace
-
 TD_IMPLEMENT_CLASS(TForm)
 void TForm::Describe(Describer& d) {
   d.Property("Caption", &TForm::Caption, &TForm::SetCaption);
@@ -114,7 +106,7 @@ void TForm::InitNew() {
 TForm::~TForm() {
   BeginDestruction();
   if (Screen != nullptr) Screen->RemoveForm(this);
-  if (menu_ != nullptr && HasWindow()) SetWindowMenu(handle_, nullptr);
+  if (menu_ != nullptr && HasWindow()) ::SetMenu(handle_, nullptr);
   menu_ = nullptr;
   RemoveGlobalFixups(this);
   canvas_.reset();
@@ -252,6 +244,14 @@ void TForm::CreateWindowNow() {
   if (menu_ != nullptr) AttachMenu();
 }
 
+void TForm::TearDownWindow() {
+  if (HasWindow() && menu_ != nullptr) {
+    ::SetMenu(handle_, nullptr);
+    if (TMenuBridge* menus = MenuBridge(); menus != nullptr) menus->SetWindowHandle(menu_, nullptr);
+  }
+  TScrollingWinControl::TearDownWindow();
+}
+
 void TForm::SetWindowIcon() {
   if (!HasWindow()) return;
   HICON icon = icon_->Handle();
@@ -301,7 +301,7 @@ void TForm::SetMenuComponent(TComponent* menu) {
   if (menu == menu_) return;
   if (menu_ != nullptr && menus != nullptr) {
     menus->SetWindowHandle(menu_, nullptr);
-    if (HasWindow()) SetWindowMenu(handle_, nullptr);
+    if (HasWindow()) ::SetMenu(handle_, nullptr);
   }
   menu_ = menu;
   if (menu != nullptr) {
@@ -313,7 +313,7 @@ void TForm::SetMenuComponent(TComponent* menu) {
 void TForm::AttachMenu() {
   TMenuBridge* menus = MenuBridge();
   if (menus == nullptr || menu_ == nullptr || !HasWindow()) return;
-  SetWindowMenu(handle_, menus->MenuHandle(menu_));
+  ::SetMenu(handle_, menus->MenuHandle(menu_));
   menus->SetWindowHandle(menu_, handle_);
 }
 
@@ -327,7 +327,7 @@ void TForm::ComponentNotice(TComponent* component, TOperation operation) {
   } else {
     if (component == menu_) {
       menu_ = nullptr;
-      if (HasWindow()) SetWindowMenu(handle_, nullptr);
+      if (HasWindow()) ::SetMenu(handle_, nullptr);
     }
     if (component == activeControl_) activeControl_ = nullptr;
     if (component == focusedControl_) focusedControl_ = nullptr;
@@ -335,7 +335,7 @@ void TForm::ComponentNotice(TComponent* component, TOperation operation) {
 }
 
 void TForm::FMMenuChanged(TMessage&) {
-  if (HasWindow() && menu_ != nullptr) RedrawMenuBar(handle_);
+  if (HasWindow() && menu_ != nullptr) DrawMenuBar(handle_);
 }
 
 void TForm::WMCommand(TMessage& message) {

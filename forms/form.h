@@ -170,6 +170,9 @@ class TForm : public TScrollingWinControl {
 
   void FillWindowParams(TWindowParams& params) override;
   void CreateWindowNow() override;
+  // The menu is taken off the window first, so that destroying the window leaves the
+  // menu's platform objects to the menu.
+  void TearDownWindow() override;
   void ComponentNotice(TComponent* component, TOperation operation) override;
   void ReadContents(TFiler& reader) override;
   void AfterLoad() override;

@@ -48,7 +48,10 @@ class TMenuStub : public TMenuBridge {
   bool IsMainMenu(TComponent* component) override {
     return dynamic_cast<TFakeMainMenu*>(component) != nullptr;
   }
-  HMENU MenuHandle(TComponent*) override { return nullptr; }
+  HMENU MenuHandle(TComponent*) override {
+    if (menu == nullptr) menu = CreateMenu();
+    return menu;
+  }
   void SetWindowHandle(TComponent*, HWND window) override { windows.push_back(window); }
   HWND WindowHandle(TComponent*) override { return windows.empty() ? nullptr : windows.back(); }
   bool DispatchCommand(TComponent*, WORD command) override {
@@ -59,6 +62,7 @@ class TMenuStub : public TMenuBridge {
   bool SelectedItemHint(TComponent*, WORD, WORD, HMENU, std::string&) override { return false; }
   std::vector<HWND> windows;
   std::vector<WORD> commands;
+  HMENU menu = nullptr;
 };
 
 }  // namespace
@@ -163,8 +167,10 @@ TEST_F(Forms, MainMenuIsAttachedToEveryWindowTheFormGets) {
   HWND first = other->Handle();
   ASSERT_FALSE(menus.windows.empty());
   EXPECT_EQ(menus.windows.back(), first) << "attached when the window is created";
+  EXPECT_EQ(GetMenu(first), menus.menu);
   other->RebuildWindow();
   EXPECT_EQ(menus.windows.back(), other->Handle()) << "and again for the rebuilt window";
+  EXPECT_EQ(GetMenu(other->Handle()), menus.menu) << "the menu survived the old window";
   SendMessageA(other->Handle(), WM_COMMAND, 7, 0);
   EXPECT_EQ(menus.commands, std::vector<WORD>{7});
 
@@ -172,6 +178,8 @@ TEST_F(Forms, MainMenuIsAttachedToEveryWindowTheFormGets) {
             "Menu 'MainMenu1' is already being used by another form");
   delete menu;
   EXPECT_EQ(other->MenuComponent(), nullptr);
+  EXPECT_EQ(GetMenu(other->Handle()), nullptr);
+  DestroyMenu(menus.menu);
   SetMenuBridge(nullptr);
 }
 
