@@ -45,6 +45,8 @@ TD_EXCEPTION_CLASS(EInvalidGraphic, Exception);
 TD_EXCEPTION_CLASS(EInvalidGraphicOperation, Exception);
 TD_EXCEPTION_CLASS(EMenuError, Exception);
 TD_EXCEPTION_CLASS(EMCIDeviceError, Exception);
+// A checked cast of an object to a class it does not belong to.
+TD_EXCEPTION_CLASS(EInvalidCast, Exception);
 
 #undef TD_EXCEPTION_CLASS
 
