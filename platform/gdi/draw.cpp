@@ -48,6 +48,9 @@ void PenLine(DcObject* dc, POINT a, POINT b) {
   int rop2 = dc->state.rop2;
   int x0 = a.x + dc->origin.x, y0 = a.y + dc->origin.y;
   int x1 = b.x + dc->origin.x, y1 = b.y + dc->origin.y;
+  int reach = pen->width / 2 + 1;
+  dc->surface->Touch(RECT{std::min(x0, x1) - reach, std::min(y0, y1) - reach,
+                          std::max(x0, x1) + reach, std::max(y0, y1) + reach});
   int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
   int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
   int error = dx + dy;

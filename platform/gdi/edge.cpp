@@ -78,6 +78,7 @@ BOOL DrawFocusRect(HDC handle, const RECT* rect) {
   if (!dc || !rect) return FALSE;
   RECT s = ToSurface(dc, Normalized(ToDevice(dc, *rect)));
   if (IsEmpty(s)) return TRUE;
+  dc->surface->Touch(s);
   // Every other pixel of the one-pixel frame is inverted; each frame pixel is visited once,
   // so drawing it again restores the picture.
   auto dot = [&](int x, int y) {

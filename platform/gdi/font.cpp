@@ -195,6 +195,13 @@ class FreeTypeFont : public RealizedFont {
         }
       }
     }
+    for (const Glyph::Run& run : glyph->runs) {
+      bool first = glyph->inkRight <= glyph->inkLeft;
+      glyph->inkLeft = first ? run.x0 : std::min(glyph->inkLeft, run.x0);
+      glyph->inkRight = first ? run.x1 : std::max(glyph->inkRight, run.x1);
+      glyph->inkTop = first ? run.y : std::min(glyph->inkTop, run.y);
+      glyph->inkBottom = first ? run.y + 1 : std::max(glyph->inkBottom, run.y + 1);
+    }
   }
 
   FT_Face primary_;

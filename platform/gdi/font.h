@@ -1,7 +1,6 @@
 // Fonts realized with FreeType: face choice for a logical font, metrics in the
 // classic shape, and a cache of one-bit glyphs kept as horizontal runs.
 #pragma once
-#include "private.h"
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "private.h"
 
 namespace platform::gdi {
 
@@ -19,6 +19,8 @@ struct Glyph {
   };
   std::vector<Run> runs;
   int advance = 0;
+  // The bounds of the runs, relative to the pen position on the baseline (empty: no ink).
+  int inkLeft = 0, inkTop = 0, inkRight = 0, inkBottom = 0;
 };
 
 class RealizedFont {

@@ -75,7 +75,6 @@ void PlotPixel(DcObject* dc, int x, int y, std::uint32_t pixel, int rop2) {
   if (!InsideClip(dc, x, y)) return;
   std::uint32_t& target = dc->surface->Row(y)[x];
   target = Rop2(rop2, pixel, target);
-  dc->surface->Touch(RECT{x, y, x + 1, y + 1});
 }
 
 void FillSpan(DcObject* dc, int y, int x0, int x1, const BrushSampler& brush, int rop2) {

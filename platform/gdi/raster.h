@@ -1,10 +1,10 @@
 // Pixel operations on a DC's surface: raster operations, brush patterns and clipped
 // spans. Coordinates here are surface coordinates.
 #pragma once
-#include "private.h"
 #include <cstdint>
 
 #include "gdi/dc.h"
+#include "private.h"
 
 namespace platform::gdi {
 
@@ -69,7 +69,8 @@ class BrushSampler {
 void FillSpan(DcObject* dc, int y, int x0, int x1, const BrushSampler& brush, int rop2);
 // Fills a rectangle with the brush through a ternary raster operation without a source.
 void FillRop3(DcObject* dc, RECT rect, const BrushSampler& brush, unsigned ropIndex);
-// One pixel through `rop2`, if it is inside the clip.
+// One pixel through `rop2`, if it is inside the clip. The caller touches the surface's
+// damage once for all the pixels it plots.
 void PlotPixel(DcObject* dc, int x, int y, std::uint32_t pixel, int rop2);
 bool InsideClip(DcObject* dc, int x, int y);
 

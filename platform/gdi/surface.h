@@ -22,7 +22,9 @@ struct Surface {
 
   void Resize(int newWidth, int newHeight, std::uint32_t fill = 0);
   std::uint32_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * width; }
-  void Touch(const RECT& changed) {
+  // Adds to the damage; `changed` may reach past the edges (only what lies inside counts).
+  void Touch(RECT changed) {
+    changed = Intersection(changed, RECT{0, 0, width, height});
     if (IsEmpty(changed)) return;
     if (IsEmpty(damage)) {
       damage = changed;

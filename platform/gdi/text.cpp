@@ -45,8 +45,15 @@ void PaintGlyphs(DcObject* dc, int x, int y, std::u32string_view text, const INT
   const auto& clip = dc->Clip();
   RECT bound{0, 0, dc->surface->width, dc->surface->height};
   if (limit) bound = Intersection(bound, ToSurface(dc, *limit));
+  RECT inked{bound.right, bound.bottom, bound.left, bound.top};  // grows glyph by glyph
   for (std::size_t i = 0; i < text.size(); ++i) {
     const Glyph& glyph = font->GlyphFor(text[i]);
+    if (glyph.inkRight > glyph.inkLeft) {
+      inked.left = std::min<LONG>(inked.left, penX + glyph.inkLeft);
+      inked.right = std::max<LONG>(inked.right, penX + glyph.inkRight);
+      inked.top = std::min<LONG>(inked.top, baseline + glyph.inkTop);
+      inked.bottom = std::max<LONG>(inked.bottom, baseline + glyph.inkBottom);
+    }
     for (const Glyph::Run& run : glyph.runs) {
       int row = baseline + run.y;
       if (row < bound.top || row >= bound.bottom) continue;
@@ -58,11 +65,11 @@ void PaintGlyphs(DcObject* dc, int x, int y, std::u32string_view text, const INT
             std::min({penX + run.x1, static_cast<int>(c.right), static_cast<int>(bound.right)});
         if (from >= to) continue;
         std::fill(dc->surface->Row(row) + from, dc->surface->Row(row) + to, ink);
-        dc->surface->Touch(RECT{from, row, to, row + 1});
       }
     }
     penX += advances ? advances[i] : glyph.advance;
   }
+  dc->surface->Touch(Intersection(inked, bound));
 }
 
 }  // namespace platform::gdi
