@@ -158,6 +158,7 @@ TEST_F(Forms, ChangingVisibleWhileShowingIsRefused) {
 
 TEST_F(Forms, MainMenuIsAttachedToEveryWindowTheFormGets) {
   TMenuStub menus;
+  TMenuBridge* previousMenus = MenuBridge();
   SetMenuBridge(&menus);
   std::unique_ptr<TForm> other(TForm::CreateNew(nullptr));
   auto* menu = new TFakeMainMenu(other.get());
@@ -180,7 +181,7 @@ TEST_F(Forms, MainMenuIsAttachedToEveryWindowTheFormGets) {
   EXPECT_EQ(other->MenuComponent(), nullptr);
   EXPECT_EQ(GetMenu(other->Handle()), nullptr);
   DestroyMenu(menus.menu);
-  SetMenuBridge(nullptr);
+  SetMenuBridge(previousMenus);
 }
 
 TEST_F(Forms, ScreenKnowsCursorsAndFormsInActivationOrder) {

@@ -164,6 +164,7 @@ TEST_F(WindowedControls, KeyPathOffersTheKeyToShortcutsBeforeTheControl) {
   TComponent popup(nullptr);
   auto* mainMenu = new TComponent(form);
   menus.mainMenu = mainMenu;
+  TMenuBridge* previousMenus = MenuBridge();
   SetMenuBridge(&menus);
   auto* edit = Add<TTestWinControl>(form, RECT{0, 0, 50, 20});
   edit->SetPopupMenu<TComponent>(&popup);
@@ -182,7 +183,7 @@ TEST_F(WindowedControls, KeyPathOffersTheKeyToShortcutsBeforeTheControl) {
   PumpLikeApplication();
   EXPECT_EQ(edit->keyDowns, 1);
   edit->SetPopupMenu<TComponent>(nullptr);
-  SetMenuBridge(nullptr);
+  SetMenuBridge(previousMenus);
 }
 
 class KeyHandlers : public TObject {
