@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "classes/component.h"
 #include "classes/events.h"
@@ -172,8 +173,10 @@ class TMenu : public TComponent {
   // The first item of the menu (merged items first, by group, each depth first) whose
   // command identifier, sub-menu handle or shortcut is value.
   TMenuItem* FindMenuItem(UINT_PTR value, TFindItemKind kind);
-  TMenuItem* FindMenuItem(HMENU menu) {
-    return FindMenuItem(reinterpret_cast<UINT_PTR>(menu), ByHandle);
+  // A sub-menu handle as the value.
+  template <class H>
+  requires std::is_pointer_v<H> TMenuItem* FindMenuItem(H menu, TFindItemKind kind = ByHandle) {
+    return FindMenuItem(reinterpret_cast<UINT_PTR>(menu), kind);
   }
   // Clicks the item with the command identifier; false when there is none.
   bool ExecuteCommand(WORD command);
@@ -186,6 +189,10 @@ class TMenu : public TComponent {
   // The help context of the item found by command (or by sub-menu handle), from the item
   // up through its parents; 0 when none has one.
   std::int32_t HelpContextOf(UINT_PTR value, bool byCommand);
+  template <class H>
+  requires std::is_pointer_v<H> std::int32_t HelpContextOf(H menu, bool byCommand) {
+    return HelpContextOf(reinterpret_cast<UINT_PTR>(menu), byCommand);
+  }
 
   void EnumChildren(const std::function<void(TComponent*)>& visitor) override;
   void SetChildPosition(TComponent* child, int order) override;

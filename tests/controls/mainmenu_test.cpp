@@ -189,7 +189,8 @@ TEST_F(MainMenuTest, FindsItemsByCommandHandleAndShortcut) {
   playing->SetHelpContext(40);
   repeat->SetHelpContext(0);
   EXPECT_EQ(menu->HelpContextOf(repeat->CommandId(), true), 40);
-  EXPECT_EQ(menu->HelpContextOf(reinterpret_cast<UINT_PTR>(file->MenuHandle()), false), 0);
+  EXPECT_EQ(menu->HelpContextOf(file->MenuHandle(), false), 0);
+  EXPECT_EQ(menu->FindMenuItem(option->MenuHandle(), ByHandle), option);
 }
 
 TEST_F(MainMenuTest, MergedGroupsReplaceOwnGroupsOfTheSameIndex) {
