@@ -3,13 +3,13 @@
 // opens its element and carries out the other commands. Tests register fake drivers
 // (a CD audio drive with tracks, say) through RegisterDriver.
 #pragma once
-#include "private.h"
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/mci.h"
+#include "private.h"
 
 namespace platform::mci {
 
@@ -61,6 +61,14 @@ class Driver {
 void RegisterDriver(std::shared_ptr<Driver> driver);
 // Removes a registered driver by type name and restores the built-in one, if any.
 void UnregisterDriver(const std::string& typeName);
+
+// The open devices in the order of their ids: type name and element as opened.
+struct OpenDeviceSummary {
+  MCIDEVICEID id;
+  std::string type;
+  std::string element;
+};
+std::vector<OpenDeviceSummary> OpenDevices();
 
 // Voices the device's synthesizer sounded in its latest render (0 for other devices).
 // Tests use it to prove that nothing is left sounding.

@@ -6,11 +6,11 @@
 #include <fstream>
 #include <map>
 
-#include "platform/kernel.h"
 #include "mci/driver.h"
 #include "mci/drivers.h"
 #include "mci/notify.h"
 #include "mci/stream_device.h"
+#include "platform/kernel.h"
 
 namespace platform::mci {
 namespace {
@@ -20,6 +20,7 @@ struct OpenDevice {
   std::shared_ptr<NotifySlot> slot;
   std::shared_ptr<Driver> driver;
   std::string alias;
+  std::string element;
 };
 
 struct Registry {
@@ -155,7 +156,7 @@ MCIERROR Open(DWORD_PTR flags, MCI_OPEN_PARMSA* parms) {
   if (!device) return MCIERR_DRIVER_INTERNAL;
   MCIDEVICEID id = state.nextId++;
   auto slot = std::make_shared<NotifySlot>(id);
-  state.devices[id] = OpenDevice{std::move(device), slot, driver, request.alias};
+  state.devices[id] = OpenDevice{std::move(device), slot, driver, request.alias, request.element};
   parms->wDeviceID = id;
   if (flags & MCI_NOTIFY)
     PostNotification(reinterpret_cast<HWND>(parms->dwCallback), MCI_NOTIFY_SUCCESSFUL, id);
@@ -202,6 +203,13 @@ MCIERROR CopyInfo(const std::string& text, void* parms) {
   std::memcpy(info->lpstrReturn, text.data(), n);
   info->lpstrReturn[n] = '\0';
   return n < text.size() ? MCIERR_PARAM_OVERFLOW : 0;
+}
+
+std::vector<OpenDeviceSummary> OpenDevices() {
+  std::vector<OpenDeviceSummary> out;
+  for (const auto& [id, open] : State().devices)
+    out.push_back(OpenDeviceSummary{id, open.driver->TypeName(), open.element});
+  return out;
 }
 
 int SoundingVoices(MCIDEVICEID id) {
