@@ -78,5 +78,9 @@ void Use(std::unique_ptr<Backend> backend);
 std::unique_ptr<Backend> CreateHeadless(std::function<bool()> idle = nullptr);
 // Null when no display can be opened.
 std::unique_ptr<Backend> CreateSdl(int width, int height);
+// The automation script at `path` (script/): the headless backend on the virtual clock,
+// with the script's lines as its input. A script that cannot be read, or has a malformed
+// line, ends the process with status 3 before anything runs.
+std::unique_ptr<Backend> CreateScripted(const std::string& path);
 
 }  // namespace platform::backend

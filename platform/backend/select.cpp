@@ -1,5 +1,5 @@
-// Choosing the backend (the TD_BACKEND setting, else sdl when a display is reachable) and
-// the sink that receives host input.
+// Choosing the backend (a script when TD_SCRIPT names one, else the TD_BACKEND setting, else
+// sdl when a display is reachable) and the sink that receives host input.
 #include <mutex>
 #include <optional>
 #include <string>
@@ -36,6 +36,8 @@ class DroppingSink final : public InputSink {
 InputSink* installedSink = nullptr;
 
 std::unique_ptr<Backend> Choose() {
+  if (std::optional<std::string> script = settings::Read(settings::Setting::kScript))
+    return CreateScripted(*script);
   std::optional<std::string> setting = settings::Read(settings::Setting::kBackend);
   bool wantSdl = setting ? *setting == "sdl" : settings::DisplayReachable();
   if (wantSdl) {

@@ -19,6 +19,7 @@ enum class Setting {
   kSoundFont,  // TD_SOUNDFONT: the General MIDI SoundFont's path
   kDrives,     // TD_DRIVES: the drive table
   kFontDir,    // TD_FONT_DIR: a folder searched first for the font files
+  kScript,     // TD_SCRIPT: an automation script to play into the program (script/)
 };
 
 // The setting's text; nothing when the variable is missing or empty.

@@ -1,0 +1,142 @@
+// A small program that the automation script's tests drive from outside, written against
+// platform/win32.h alone: a main window with a menu bar, a list box, a track bar and a
+// line of text that counts timer ticks. It prints its window handles on the first line of
+// its output. Exit status: 7 when the main window is closed, 5 after File > Exit.
+// With a file name as its argument, F5 (or Option > Play) plays that file through MCI.
+#include <cstdio>
+#include <string>
+
+#include "platform/win32.h"
+
+namespace {
+
+enum : UINT {
+  kExit = 100,
+  kRepeat = 201,
+  kSequence = 202,
+  kPlay = 203,
+  kList = 10,
+  kBar = 11,
+  kTicks = 12,
+};
+
+HWND mainWindow, list, bar, ticks;
+HMENU option;
+const char* song = nullptr;
+MCIDEVICEID device = 0;
+int tickCount = 0;
+std::string typed;
+
+void Play() {
+  if (!song || device) return;
+  MCI_OPEN_PARMSA open{};
+  open.lpstrElementName = song;
+  if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_ELEMENT, reinterpret_cast<DWORD_PTR>(&open))) return;
+  device = open.wDeviceID;
+  MCI_PLAY_PARMS play{};
+  play.dwCallback = reinterpret_cast<DWORD_PTR>(mainWindow);
+  mciSendCommandA(device, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play));
+}
+
+void Toggle(UINT id) {
+  bool checked = (GetMenuState(option, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  CheckMenuItem(option, id, MF_BYCOMMAND | (checked ? MF_UNCHECKED : MF_CHECKED));
+}
+
+LRESULT MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kExit:
+          PostQuitMessage(5);
+          break;
+        case kRepeat:
+        case kSequence:
+          Toggle(LOWORD(wParam));
+          break;
+        case kPlay:
+          Play();
+          break;
+        default:
+          break;
+      }
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_F5) Play();
+      return 0;
+    case WM_CHAR:
+      typed += static_cast<char>(wParam);
+      SetWindowTextA(window, ("Demo " + typed).c_str());
+      return 0;
+    case WM_TIMER: {
+      ++tickCount;
+      SetWindowTextA(ticks, ("ticks: " + std::to_string(tickCount)).c_str());
+      if (bar) SendMessageA(bar, TBM_SETPOS, TRUE, 25 + tickCount);
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(7);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+HMENU MakeMenu() {
+  HMENU menu = CreateMenu(), file = CreatePopupMenu();
+  option = CreatePopupMenu();
+  AppendMenuA(file, MF_STRING, kExit, "E&xit");
+  AppendMenuA(option, MF_STRING | MF_CHECKED, kRepeat, "&Repeat\tF2");
+  AppendMenuA(option, MF_STRING, kSequence, "&Sequence\tF3");
+  AppendMenuA(option, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(option, MF_STRING, kPlay, "&Play\tF5");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(option), "&Option");
+  return menu;
+}
+
+HWND Child(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y,
+           int width, int height, UINT id) {
+  return CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
+                         height, mainWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                         nullptr, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1) song = argv[1];
+  InitCommonControls();
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = MainProcedure;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<LONG_PTR>(COLOR_BTNFACE + 1));
+  wc.lpszClassName = "DemoMain";
+  RegisterClassA(&wc);
+  mainWindow = CreateWindowExA(0, "DemoMain", "Demo", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80,
+                               320, 240, nullptr, MakeMenu(), nullptr, nullptr);
+  list = Child(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_VSCROLL | LBS_NOTIFY, 8, 8, 140, 100, kList);
+  for (const char* item : {"alpha", "beta", "gamma"})
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  bar = Child(0, TRACKBAR_CLASSA, "", TBS_HORZ | TBS_ENABLESELRANGE, 8, 116, 200, 30, kBar);
+  SendMessageA(bar, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+  SendMessageA(bar, TBM_SETPOS, TRUE, 25);
+  SendMessageA(bar, TBM_SETSEL, TRUE, MAKELPARAM(10, 40));
+  ticks = Child(0, "STATIC", "ticks: 0", 0, 160, 8, 100, 16, kTicks);
+  SetFocus(mainWindow);
+  SetTimer(mainWindow, 1, 100, nullptr);
+  std::printf("main=%lu list=%lu bar=%lu ticks=%lu\n",
+              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(mainWindow)),
+              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(list)),
+              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(bar)),
+              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(ticks)));
+  std::fflush(stdout);
+  MSG msg{};
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  if (device) mciSendCommandA(device, MCI_CLOSE, 0, 0);
+  return static_cast<int>(msg.wParam);
+}
