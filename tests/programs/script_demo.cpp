@@ -90,8 +90,19 @@ HMENU MakeMenu() {
   AppendMenuA(option, MF_STRING, kSequence, "&Sequence\tF3");
   AppendMenuA(option, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(option, MF_STRING, kPlay, "&Play\tF5");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(option), "&Option");
+  // The bar's items carry ids of their own, as the framework's do.
+  MENUITEMINFOA item{};
+  item.cbSize = sizeof(item);
+  item.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+  item.fType = MFT_STRING;
+  item.wID = 1;
+  item.hSubMenu = file;
+  item.dwTypeData = const_cast<char*>("&File");
+  InsertMenuItemA(menu, 0, TRUE, &item);
+  item.wID = 2;
+  item.hSubMenu = option;
+  item.dwTypeData = const_cast<char*>("&Option");
+  InsertMenuItemA(menu, 1, TRUE, &item);
   return menu;
 }
 
@@ -115,7 +126,8 @@ int main(int argc, char** argv) {
   RegisterClassA(&wc);
   mainWindow = CreateWindowExA(0, "DemoMain", "Demo", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80,
                                320, 240, nullptr, MakeMenu(), nullptr, nullptr);
-  list = Child(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_VSCROLL | LBS_NOTIFY, 8, 8, 140, 100, kList);
+  list = Child(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 8,
+               8, 140, 100, kList);
   for (const char* item : {"alpha", "beta", "gamma"})
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   SendMessageA(list, LB_SETCURSEL, 1, 0);
