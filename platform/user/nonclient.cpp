@@ -92,11 +92,29 @@ void DrawCaptionButton(HDC dc, RECT r, int kind, bool maximized) {
   int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
   switch (kind) {
     case HTCLOSE:
-      for (int d = 0; d < 2; ++d) {
-        Line(dc, cx - 4 + d, cy - 3, cx + 3 + d, cy + 4);
-        Line(dc, cx + 2 + d, cy - 3, cx - 5 + d, cy + 4);
+    case -HTCLOSE: {
+      auto cross = [&](int shift) {
+        for (int d = 0; d < 2; ++d) {
+          Line(dc, cx - 4 + d + shift, cy - 3 + shift, cx + 3 + d + shift, cy + 4 + shift);
+          Line(dc, cx + 2 + d + shift, cy - 3 + shift, cx - 5 + d + shift, cy + 4 + shift);
+        }
+      };
+      if (kind > 0) {
+        cross(0);
+        break;
       }
+      // A close box whose system menu entry is grey is drawn embossed.
+      HPEN light = CreatePen(PS_SOLID, 1, Colour(COLOR_BTNHIGHLIGHT));
+      HPEN shadow = CreatePen(PS_SOLID, 1, Colour(COLOR_BTNSHADOW));
+      SelectObject(dc, light);
+      cross(1);
+      SelectObject(dc, shadow);
+      cross(0);
+      SelectObject(dc, pen);
+      DeleteObject(light);
+      DeleteObject(shadow);
       break;
+    } break;
     case HTMAXBUTTON:
       if (maximized) {
         RECT back{cx - 2, cy - 5, cx + 4, cy + 1};
@@ -202,7 +220,9 @@ void PaintNonClient(Window* w) {
     DrawTextA(dc, w->text.c_str(), static_cast<int>(w->text.size()), &text,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, oldFont);
-    if (!IsEmpty(l.close)) DrawCaptionButton(dc, l.close, HTCLOSE, false);
+    UINT closeState = w->systemMenu ? GetMenuState(w->systemMenu, SC_CLOSE, MF_BYCOMMAND) : 0;
+    bool closeGrey = closeState != static_cast<UINT>(-1) && (closeState & MF_GRAYED);
+    if (!IsEmpty(l.close)) DrawCaptionButton(dc, l.close, closeGrey ? -HTCLOSE : HTCLOSE, false);
     if (!IsEmpty(l.maximize))
       DrawCaptionButton(dc, l.maximize, HTMAXBUTTON, (w->style & WS_MAXIMIZE) != 0);
     // A minimised window offers to be restored where the others offer to be minimised.
