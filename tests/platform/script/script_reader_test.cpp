@@ -2,7 +2,10 @@
 // malformed script with the number of its first bad line.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include "platform/win32.h"
 #include "script/script.h"
@@ -94,4 +97,33 @@ TEST(ScriptReader, KeyNamesIgnoreCase) {
   EXPECT_EQ(ps::KeyByName(";"), static_cast<UINT>(VK_OEM_1));
   EXPECT_EQ(ps::KeyByName("F0"), 0u);
   EXPECT_EQ(ps::KeyByName(""), 0u);
+}
+
+namespace {
+
+// The first fenced block after `heading` in a document of the source tree.
+std::string BlockAfter(const std::string& document, const std::string& heading) {
+  std::ifstream in(std::string(TD_SOURCE_DIR) + "/" + document);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string all = text.str();
+  std::size_t at = all.find(heading);
+  if (at == std::string::npos) return "";
+  std::size_t open = all.find("```\n", at);
+  std::size_t close = all.find("\n```", open + 4);
+  return open == std::string::npos || close == std::string::npos
+             ? ""
+             : all.substr(open + 4, close - open - 4);
+}
+
+}  // namespace
+
+TEST(ScriptReader, TheDocumentedExamplesRead) {
+  for (auto [document, heading] : {std::pair{"README.md", "## Driving the program from a script"},
+                                   std::pair{"docs/automation.md", "## Example"}}) {
+    std::string example = BlockAfter(document, heading);
+    ps::Script script = ps::Read(example);
+    EXPECT_EQ(script.errorLine, 0) << document << ": " << script.error;
+    EXPECT_GE(script.lines.size(), 5u) << document;
+  }
 }
