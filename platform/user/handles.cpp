@@ -6,8 +6,6 @@
 #include <cstring>
 #include <deque>
 
-#include "audio/sources.h"
-#include "backend/backend.h"
 #include "controls/classes.h"
 #include "gdi/objects.h"
 #include "platform/kernel.h"
@@ -153,9 +151,6 @@ void EnsureStarted() {
   desktop->threadId = state.guiThread;
   state.desktop = desktop;
   InstallHostInput();
-  // A session with a display is a player about to be used: its SoundFont starts loading
-  // now, so that the first song does not wait for it.
-  if (backend::Current().ShowsScreen()) audio::PrepareSoundFont();
   StartedFlag().store(true);
   controls::RegisterBuiltInClasses();
 }
