@@ -26,6 +26,8 @@ void RegisterBuiltInClasses() {
   Register(WC_BUTTONA, ButtonProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW,
            IDC_ARROW);
   Register(WC_STATICA, StaticProcedure, CS_DBLCLKS | CS_PARENTDC, IDC_ARROW);
+  Register(WC_LISTBOXA, ListBoxProcedure, CS_DBLCLKS | CS_PARENTDC, IDC_ARROW);
+  Register("ComboLBox", ListBoxProcedure, CS_DBLCLKS | CS_SAVEBITS, IDC_ARROW);
 }
 
 void RegisterCommonControlClasses() {}

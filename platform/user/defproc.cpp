@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "gdi/surface.h"
+#include "controls/window_scrollbars.h"
 #include "platform/kernel.h"
 #include "platform/messagebox.h"
 #include "user/input.h"
@@ -71,6 +72,12 @@ LRESULT CalcSize(Window* w, LPARAM lParam) {
   return 0;
 }
 
+// A press on a window scroll bar becomes the system command that tracks it.
+LRESULT ScrollBarPress(HWND window, WPARAM hit, LPARAM screenPoint) {
+  WPARAM command = (hit == HTVSCROLL ? SC_VSCROLL : SC_HSCROLL) | hit;
+  return SendMessageA(window, WM_SYSCOMMAND, command, screenPoint);
+}
+
 // The menu keys (Alt and F10) open the menu bar when they are released with no other key
 // or button pressed since they went down.
 struct MenuKey {
@@ -81,6 +88,11 @@ MenuKey menuKey;
 
 LRESULT SysCommand(HWND window, Window* w, WPARAM command, LPARAM lParam) {
   switch (command & 0xFFF0) {
+    case SC_VSCROLL:
+    case SC_HSCROLL:
+      controls::TrackWindowScrollBar(window, (command & 0xFFF0) == SC_VSCROLL ? SB_VERT : SB_HORZ,
+                                     POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
     case SC_CLOSE:
       if (w->windowClass->style & CS_NOCLOSE) return 0;
       return SendMessageA(window, WM_CLOSE, 0, 0);
@@ -266,6 +278,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       if (Global().capture == w) ReleaseCapture();
       return 0;
     case WM_NCLBUTTONDOWN:
+      if (wParam == HTVSCROLL || wParam == HTHSCROLL) return ScrollBarPress(window, wParam, lParam);
       return NonClientButtonDown(w, wParam, lParam);
     case WM_SHOWWINDOW: {
       // A window hidden with its minimised owner comes back when the owner is restored.
@@ -279,6 +292,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     }
     case WM_NCLBUTTONDBLCLK:
+      if (wParam == HTVSCROLL || wParam == HTHSCROLL) return ScrollBarPress(window, wParam, lParam);
       if (wParam == HTCAPTION) {
         // The icon of a minimised window opens it again.
         if (w->style & WS_MINIMIZE) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "gdi/objects.h"
+#include "controls/window_scrollbars.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "user/menus.h"
@@ -239,6 +240,7 @@ void PaintNonClient(Window* w) {
     if (w->style & WS_HSCROLL) around.bottom += GetSystemMetrics(SM_CYHSCROLL);
     DrawEdge(dc, &around, (w->exStyle & WS_EX_CLIENTEDGE) ? EDGE_SUNKEN : BDR_SUNKENOUTER, BF_RECT);
   }
+  controls::PaintWindowScrollBars(h, dc);
   ReleaseDC(h, dc);
 }
 

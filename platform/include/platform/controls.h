@@ -62,6 +62,24 @@ struct SCROLLINFO {
 using LPSCROLLINFO = SCROLLINFO*;
 using LPCSCROLLINFO = const SCROLLINFO*;
 
+// Scroll bars of a window (SB_HORZ, SB_VERT) and of "SCROLLBAR" controls (SB_CTL).
+int SetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw);
+BOOL GetScrollInfo(HWND window, int bar, LPSCROLLINFO info);
+int SetScrollPos(HWND window, int bar, int position, BOOL redraw);
+int GetScrollPos(HWND window, int bar);
+BOOL SetScrollRange(HWND window, int bar, int minimum, int maximum, BOOL redraw);
+BOOL GetScrollRange(HWND window, int bar, LPINT minimum, LPINT maximum);
+BOOL ShowScrollBar(HWND window, int bar, BOOL show);
+BOOL EnableScrollBar(HWND window, UINT bar, UINT arrows);
+BOOL ScrollWindow(HWND window, int dx, int dy, const RECT* scroll, const RECT* clip);
+int ScrollWindowEx(HWND window, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update,
+                   LPRECT updateRect, UINT flags);
+BOOL ScrollDC(HDC dc, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update,
+              LPRECT updateRect);
+
+// The classic pictures of push buttons and scroll bar arrows.
+BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state);
+
 // The dialog keyboard interface over any window and its WS_TABSTOP children.
 BOOL IsDialogMessageA(HWND dialog, LPMSG msg);
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);

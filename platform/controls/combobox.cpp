@@ -1,0 +1,9 @@
+// "COMBOBOX".
+#include "controls/listbox.h"
+
+namespace platform::controls {
+
+void ComboListNotify(HWND, WORD) {}
+void ComboPopupPressOutside(HWND, POINT) {}
+
+}  // namespace platform::controls
