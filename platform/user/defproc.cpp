@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gdi/surface.h"
 #include "controls/window_scrollbars.h"
+#include "gdi/surface.h"
 #include "platform/kernel.h"
 #include "platform/messagebox.h"
 #include "user/input.h"
