@@ -26,8 +26,11 @@ void RegisterBuiltInClasses() {
   Register(WC_BUTTONA, ButtonProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW,
            IDC_ARROW);
   Register(WC_STATICA, StaticProcedure, CS_DBLCLKS | CS_PARENTDC, IDC_ARROW);
+  Register(WC_EDITA, EditProcedure, CS_DBLCLKS | CS_PARENTDC, IDC_IBEAM);
   Register(WC_LISTBOXA, ListBoxProcedure, CS_DBLCLKS | CS_PARENTDC, IDC_ARROW);
   Register("ComboLBox", ListBoxProcedure, CS_DBLCLKS | CS_SAVEBITS, IDC_ARROW);
+  Register(WC_SCROLLBARA, ScrollBarProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW,
+           IDC_ARROW);
 }
 
 void RegisterCommonControlClasses() {}

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "gdi/objects.h"
+
 namespace platform::controls {
 
 void Detach(Control& control) {
@@ -76,6 +78,7 @@ void FillChecker(HDC dc, const RECT& r, COLORREF even, COLORREF odd) {
     HBITMAP bits = CreateBitmap(8, 8, 1, 1, rows);
     HBRUSH brush = CreatePatternBrush(bits);
     DeleteObject(bits);
+    gdi::MakePermanent(brush);  // shared by every scroll bar for the life of the process
     return brush;
   }();
   COLORREF oldText = SetTextColor(dc, even);
@@ -88,7 +91,7 @@ void FillChecker(HDC dc, const RECT& r, COLORREF even, COLORREF odd) {
 void DrawArrowGlyph(HDC dc, const RECT& r, Arrow direction, COLORREF colour) {
   int width = r.right - r.left, height = r.bottom - r.top;
   int size = std::min(width, height);
-  int rows = std::max(1, (size + 1) / 4);
+  int rows = std::max(1, (size + 4) / 4);
   bool vertical = direction == Arrow::Up || direction == Arrow::Down;
   // The tip sits on the centre line; the base is 2 x rows - 1 pixels long.
   int centreX = r.left + (width - 1) / 2, centreY = r.top + (height - 1) / 2;

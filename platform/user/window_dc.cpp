@@ -4,6 +4,7 @@
 
 #include "gdi/objects.h"
 #include "platform/kernel.h"
+#include "user/caret.h"
 #include "user/state.h"
 #include "user/surfaces.h"
 
@@ -72,6 +73,7 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
     Send(w, WM_NCPAINT, 1, 0);
     if (!(w = LookupQuiet(window))) return nullptr;
   }
+  HideCaretForPaint(window);
   Region area = w->update;
   bool erase = w->Has(kEraseNeeded);
   w->update.Clear();
@@ -88,14 +90,15 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
 }
 
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
-  (void)window;
-  if (!paint || !paint->hdc) return TRUE;
-  auto& dcs = IssuedDcs();
-  auto it = std::find(dcs.begin(), dcs.end(), paint->hdc);
-  if (it != dcs.end()) {
-    dcs.erase(it);
-    platform::gdi::ReleaseSurfaceDC(paint->hdc);
+  if (paint && paint->hdc) {
+    auto& dcs = IssuedDcs();
+    auto it = std::find(dcs.begin(), dcs.end(), paint->hdc);
+    if (it != dcs.end()) {
+      dcs.erase(it);
+      platform::gdi::ReleaseSurfaceDC(paint->hdc);
+    }
   }
+  ShowCaretAfterPaint(window);
   return TRUE;
 }
 

@@ -80,6 +80,16 @@ BOOL ScrollDC(HDC dc, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN
 // The classic pictures of push buttons and scroll bar arrows.
 BOOL DrawFrameControl(HDC dc, LPRECT rect, UINT type, UINT state);
 
+// The caret: one per thread, shown in the window that made it, blinking on the platform clock.
+BOOL CreateCaret(HWND window, HBITMAP bitmap, int width, int height);
+BOOL DestroyCaret();
+BOOL ShowCaret(HWND window);
+BOOL HideCaret(HWND window);
+BOOL SetCaretPos(int x, int y);
+BOOL GetCaretPos(LPPOINT point);
+BOOL SetCaretBlinkTime(UINT milliseconds);
+UINT GetCaretBlinkTime();
+
 // The dialog keyboard interface over any window and its WS_TABSTOP children.
 BOOL IsDialogMessageA(HWND dialog, LPMSG msg);
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);
