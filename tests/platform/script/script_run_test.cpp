@@ -162,12 +162,12 @@ TEST_F(ScriptRun, TheDumpShowsTheWindowsAndTheMenuExactly) {
       "]";
   auto window = [](unsigned long handle, unsigned long parent, const std::string& className,
                    const std::string& text, const std::string& rect, const std::string& client,
-                   bool focused, const std::string& menu) {
+                   bool focused, const std::string& menu, const std::string& more = "") {
     return "  {\"handle\": " + std::to_string(handle) + ", \"parent\": " + std::to_string(parent) +
            ", \"owner\": 0, \"class\": \"" + className + "\", \"text\": \"" + text +
            "\", \"rect\": " + rect + ", \"client\": " + client +
            ", \"visible\": true, \"enabled\": true, \"focused\": " + (focused ? "true" : "false") +
-           ", \"active\": " + (parent ? "false" : "true") + ", \"menu\": " + menu + "}";
+           ", \"active\": " + (parent ? "false" : "true") + ", \"menu\": " + menu + more + "}";
   };
   // The scratch folder as the platform names it: on drive C:, which is the host's root.
   std::string cwd = "C:" + folder.Path("");
@@ -177,6 +177,11 @@ TEST_F(ScriptRun, TheDumpShowsTheWindowsAndTheMenuExactly) {
   std::string expected = "{\"clock\": 0, \"cwd\": \"" + escaped + "\", \"windows\": [\n" +
                          window(main, 0, "DemoMain", "Demo", "[100, 80, 420, 320]",
                                 "[104, 122, 416, 316]", true, menu) +
+                         ",\n" +
+                         window(list, main, "ListBox", "", "[112, 130, 252, 230]",
+                                "[114, 132, 250, 228]", false, "[]",
+                                ", \"items\": [\"alpha\", \"beta\", \"gamma\"], \"selected\": [1], "
+                                "\"top\": 0") +
                          ",\n" +
                          window(ticks, main, "Static", "ticks: 0", "[264, 130, 364, 146]",
                                 "[264, 130, 364, 146]", false, "[]") +
