@@ -148,6 +148,24 @@ TEST_F(MenuLoopTest, TheKeyboardWalksTheSameMenusFromAnAltTap) {
   EXPECT_EQ(Menus(), expected);
 }
 
+TEST_F(MenuLoopTest, F10SelectsTheBarAndAPressedMenuKeyLeavesIt) {
+  pt::PressKey(VK_F10);
+  pt::PressKey(VK_RIGHT);  // the bar moves on without opening anything
+  pt::PressKey(VK_F10);    // and the menu key leaves it again
+  pt::PumpUntilIdle();
+  std::vector<Sent> expected = {
+      {WM_SYSCOMMAND, SC_KEYMENU, 0},
+      {WM_ENTERMENULOOP, FALSE, 0},
+      {WM_INITMENU, W(bar), 0},
+      {WM_MENUSELECT, Select(0, MF_POPUP | MF_HILITE), L(bar)},
+      {WM_MENUSELECT, Select(1, MF_POPUP | MF_HILITE), L(bar)},
+      {WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0},
+      {WM_EXITMENULOOP, FALSE, 0},
+  };
+  EXPECT_EQ(Menus(), expected);  // and the release of F10 did not open the bar again
+  EXPECT_EQ(Count(WM_INITMENUPOPUP), 0);
+}
+
 TEST_F(MenuLoopTest, MnemonicsOpenAndExecuteAndAnUnknownLetterAsksTheOwner) {
   // Alt+O opens Option with its first item selected; R picks Repeat.
   pt::KeyDown(VK_MENU);
