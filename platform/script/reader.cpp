@@ -225,6 +225,7 @@ Script Read(std::string_view text) {
     std::size_t first = raw.find_first_not_of(" \t");
     if (first == std::string_view::npos || raw[first] == '#') continue;
     if (raw.find('\0') != std::string_view::npos) {
+      script.lines.clear();
       script.errorLine = number;
       script.error = "a line holds a NUL byte";
       return script;

@@ -81,7 +81,9 @@ TEST(ScriptReader, AMalformedLineIsRefusedWithItsNumber) {
     EXPECT_FALSE(script.error.empty()) << line;
     EXPECT_TRUE(script.lines.empty()) << line;
   }
-  EXPECT_EQ(ps::Read(std::string("wait 1\nwait\0 2\n", 15)).errorLine, 2);
+  ps::Script nul = ps::Read(std::string("wait 1\nwait\0 2\n", 15));
+  EXPECT_EQ(nul.errorLine, 2);
+  EXPECT_TRUE(nul.lines.empty());
   EXPECT_EQ(ps::Read("").lines.size(), 0u);
   EXPECT_EQ(ps::Read("").errorLine, 0);
 }
