@@ -127,19 +127,31 @@ std::string ControlFields(HWND w) {
   auto call = [w](UINT message, WPARAM wParam = 0) {
     return static_cast<long long>(SendMessageA(w, message, wParam, 0));
   };
+  // Owner-drawn items without strings have no text to show.
+  auto style = static_cast<DWORD>(GetWindowLongA(w, GWL_STYLE));
   if (procedure == SystemProcedure("LISTBOX")) {
+    bool texts =
+        !(style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) || (style & LBS_HASSTRINGS);
     int count = static_cast<int>(std::max<long long>(0, call(LB_GETCOUNT)));
     std::string selected = "[";
     for (int i = 0, n = 0; i < count; ++i)
       if (call(LB_GETSEL, static_cast<WPARAM>(i)) > 0) selected += (n++ ? ", " : "") + Number(i);
     return ", \"items\": " +
-           List(count, [w](int i) { return Quote(Text(w, LB_GETTEXTLEN, LB_GETTEXT, i)); }) +
+           List(count,
+                [w, texts](int i) {
+                  return Quote(texts ? Text(w, LB_GETTEXTLEN, LB_GETTEXT, i) : "");
+                }) +
            ", \"selected\": " + selected + "], \"top\": " + Number(call(LB_GETTOPINDEX));
   }
   if (procedure == SystemProcedure("COMBOBOX")) {
+    bool texts =
+        !(style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) || (style & CBS_HASSTRINGS);
     int count = static_cast<int>(std::max<long long>(0, call(CB_GETCOUNT)));
     return ", \"items\": " +
-           List(count, [w](int i) { return Quote(Text(w, CB_GETLBTEXTLEN, CB_GETLBTEXT, i)); }) +
+           List(count,
+                [w, texts](int i) {
+                  return Quote(texts ? Text(w, CB_GETLBTEXTLEN, CB_GETLBTEXT, i) : "");
+                }) +
            ", \"selected\": " + Number(call(CB_GETCURSEL)) +
            ", \"dropped\": " + Bool(call(CB_GETDROPPEDSTATE) != 0);
   }
