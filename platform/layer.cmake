@@ -9,6 +9,9 @@ target_include_directories(td_platform PUBLIC ${CMAKE_SOURCE_DIR}/platform/inclu
 add_library(td_platform_internals INTERFACE)
 target_include_directories(td_platform_internals INTERFACE ${CMAKE_SOURCE_DIR}/platform)
 target_link_libraries(td_platform PRIVATE td_platform_internals)
+# The platform's own sources find its internal headers before anything at the repository
+# root: "controls/listbox.h" is the platform's list box there, not the framework's.
+target_include_directories(td_platform BEFORE PRIVATE ${CMAKE_SOURCE_DIR}/platform)
 target_link_libraries(td_platform PRIVATE PkgConfig::TD_PLATFORM_DEPS PUBLIC td_resources Threads::Threads ${CMAKE_DL_LIBS})
 # The command interpreter shim (tools/cmd) starts programs through the kernel services.
 if(TARGET td_cmd)
