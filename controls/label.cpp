@@ -1,6 +1,7 @@
 // TCustomLabel: painting, measuring, automatic size and the accelerator.
 #include "controls/label.h"
 
+#include "controls/menus.h"
 #include "forms/messages.h"
 #include "runtime/text.h"
 
@@ -31,6 +32,7 @@ void TLabel::Describe(Describer& d) {
   d.Property("ParentFont", &TLabel::ParentFont, &TLabel::SetParentFont).Default(true);
   d.Property("ParentShowHint", &TLabel::ParentShowHint, &TLabel::SetParentShowHint).Default(true);
   d.Property("ShowAccelChar", &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar).Default(true);
+  d.Property("PopupMenu", &TLabel::PopupMenu<TPopupMenu>, &TLabel::SetPopupMenu<TPopupMenu>);
   d.Property("ShowHint", &TLabel::ShowHint, &TLabel::SetShowHint);
   d.Property("Transparent", &TLabel::Transparent, &TLabel::SetTransparent).Default(false);
   d.Property("Visible", &TLabel::Visible, &TLabel::SetVisible).Default(true);
