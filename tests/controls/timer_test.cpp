@@ -39,12 +39,16 @@ class TDisplayBridge : public TApplicationBridge {
       lastMessage = e.Message();
     } catch (...) {
     }
-    if (modalMilliseconds > 0) pt::AdvanceTime(modalMilliseconds);
+    if (realBox)
+      MessageBoxA(nullptr, (lastMessage + ".").c_str(), "Tunedeck", MB_OK | MB_ICONERROR);
+    else if (modalMilliseconds > 0)
+      pt::AdvanceTime(modalMilliseconds);
   }
   int shown = 0;
   std::vector<TObject*> senders;
   std::string lastMessage;
   std::uint64_t modalMilliseconds = 0;
+  bool realBox = false;  // a modal message box with its own loop, as the application shows
 };
 
 class TimerTest : public ::testing::Test {
@@ -135,6 +139,27 @@ TEST_F(TimerTest, ARaisingHandlerIsShownOnceAndTheTimerGoesOnAfterTheDisplayClos
   int before = counter.ticks;
   pt::AdvanceTime(100);
   EXPECT_EQ(counter.ticks, before + 2) << "ticks go on after the display closed";
+  EXPECT_EQ(display.shown, 1);
+}
+
+TEST_F(TimerTest, TheTimerWaitsWhileAModalBoxShowsItsErrorAndGoesOnWhenItCloses) {
+  TDisplayBridge display;
+  display.realBox = true;
+  SetApplicationBridge(&display);
+  TTimer timer(nullptr);
+  timer.SetInterval(50);
+  timer.OnTimer = tick;
+  counter.onTick = [] { throw EInvalidOperation("tick failed"); };
+  // Inside the box's loop: ten intervals pass, then Enter closes the box.
+  pt::AtIdle([] { pt::AdvanceTime(500); });
+  pt::AtIdle([] { pt::PressKey(VK_RETURN); });
+  pt::AdvanceTime(50);
+  EXPECT_EQ(display.shown, 1);
+  EXPECT_EQ(counter.ticks, 1);
+
+  counter.onTick = nullptr;
+  pt::AdvanceTime(100);
+  EXPECT_EQ(counter.ticks, 3);
   EXPECT_EQ(display.shown, 1);
 }
 
