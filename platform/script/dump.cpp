@@ -5,9 +5,11 @@
 // class that borrows a built-in control's procedure is read as that control.
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 #include "mci/driver.h"
 #include "platform/clock.h"
+#include "platform/controls.h"
 #include "platform/win32.h"
 #include "script/script.h"
 #include "user/state.h"
@@ -165,6 +167,22 @@ std::string ControlFields(HWND w) {
   return "";
 }
 
+// A scroll bar the window shows: [min, max, page, pos].
+std::string ScrollFields(HWND w) {
+  auto style = static_cast<DWORD>(GetWindowLongA(w, GWL_STYLE));
+  std::string out;
+  for (auto [bar, flag, name] :
+       {std::tuple{SB_VERT, WS_VSCROLL, "vscroll"}, std::tuple{SB_HORZ, WS_HSCROLL, "hscroll"}}) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    if (!(style & static_cast<DWORD>(flag)) || !GetScrollInfo(w, bar, &info)) continue;
+    out += std::string(", \"") + name + "\": [" + Number(info.nMin) + ", " + Number(info.nMax) +
+           ", " + Number(info.nPage) + ", " + Number(info.nPos) + "]";
+  }
+  return out;
+}
+
 std::string WindowEntry(HWND w) {
   char className[256] = {};
   GetClassNameA(w, className, sizeof(className));
@@ -185,7 +203,8 @@ std::string WindowEntry(HWND w) {
          ", \"client\": " + Rect(client) + ", \"visible\": " + Bool(IsWindowVisible(w)) +
          ", \"enabled\": " + Bool(IsWindowEnabled(w)) + ", \"focused\": " + Bool(GetFocus() == w) +
          ", \"active\": " + Bool(GetActiveWindow() == w) +
-         ", \"menu\": " + (menu ? MenuItems(menu, 0) : "[]") + ControlFields(w) + "}";
+         ", \"menu\": " + (menu ? MenuItems(menu, 0) : "[]") + ControlFields(w) + ScrollFields(w) +
+         "}";
 }
 
 void Collect(const user::Window* parent, std::vector<const user::Window*>& out) {

@@ -2,7 +2,8 @@
 // platform/win32.h alone: a main window with a menu bar, a list box, a track bar and a
 // line of text that counts timer ticks. It prints its window handles on the first line of
 // its output. Exit status: 7 when the main window is closed, 5 after File > Exit.
-// With a file name as its argument, F5 (or Option > Play) plays that file through MCI.
+// With a file name as its argument, F5 (or Option > Play) plays that file through MCI; F6
+// adds ten items to the list box.
 #include <cstdio>
 #include <string>
 
@@ -63,6 +64,10 @@ LRESULT MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_KEYDOWN:
       if (wParam == VK_F5) Play();
+      if (wParam == VK_F6)
+        for (int i = 0; i < 10; ++i)
+          SendMessageA(list, LB_ADDSTRING, 0,
+                       reinterpret_cast<LPARAM>(("item " + std::to_string(i)).c_str()));
       return 0;
     case WM_CHAR:
       typed += static_cast<char>(wParam);

@@ -174,19 +174,34 @@ TEST_F(ScriptRun, TheDumpShowsTheWindowsAndTheMenuExactly) {
   if (cwd.back() == '/') cwd.pop_back();
   std::string escaped;
   for (char c : cwd) escaped += c == '/' ? std::string("\\\\") : std::string(1, c);
-  std::string expected = "{\"clock\": 0, \"cwd\": \"" + escaped + "\", \"windows\": [\n" +
-                         window(main, 0, "DemoMain", "Demo", "[100, 80, 420, 320]",
-                                "[104, 122, 416, 316]", true, menu) +
-                         ",\n" +
-                         window(list, main, "ListBox", "", "[112, 130, 252, 230]",
-                                "[114, 132, 250, 228]", false, "[]",
-                                ", \"items\": [\"alpha\", \"beta\", \"gamma\"], \"selected\": [1], "
-                                "\"top\": 0") +
-                         ",\n" +
-                         window(ticks, main, "Static", "ticks: 0", "[264, 130, 364, 146]",
-                                "[264, 130, 364, 146]", false, "[]") +
-                         "\n], \"mci\": []}\n";
+  std::string expected =
+      "{\"clock\": 0, \"cwd\": \"" + escaped + "\", \"windows\": [\n" +
+      window(main, 0, "DemoMain", "Demo", "[100, 80, 420, 320]", "[104, 122, 416, 316]", true,
+             menu) +
+      ",\n" +
+      window(list, main, "ListBox", "", "[112, 130, 252, 230]", "[114, 132, 250, 228]", false, "[]",
+             ", \"items\": [\"alpha\", \"beta\", \"gamma\"], \"selected\": [1], "
+             "\"top\": 0") +
+      ",\n" +
+      window(ticks, main, "Static", "ticks: 0", "[264, 130, 364, 146]", "[264, 130, 364, 146]",
+             false, "[]") +
+      "\n], \"mci\": []}\n";
   EXPECT_EQ(File("state.json"), expected);
+}
+
+TEST_F(ScriptRun, AListIsReadThroughItsOwnMessagesWithItsScrollBar) {
+  // Ten more items, then a click in the list and End: the last item selected and in view.
+  Outcome ran = Run("key F6\nclick @ListBox 10 5\nkey End\ndump list.json\n");
+  ASSERT_EQ(ran.status, 4) << ran.err;
+  std::string items = "\"alpha\", \"beta\", \"gamma\"";
+  for (int i = 0; i < 10; ++i) items += ", \"item " + std::to_string(i) + "\"";
+  std::string list = File("list.json");
+  EXPECT_NE(list.find("\"class\": \"ListBox\", \"text\": \"\", \"rect\": [112, 130, 252, 230], "
+                      "\"client\": [114, 132, 234, 228], \"visible\": true, \"enabled\": true, "
+                      "\"focused\": true, \"active\": false, \"menu\": [], \"items\": [" +
+                      items + "], \"selected\": [12], \"top\": 7, \"vscroll\": [0, 12, 6, 7]}"),
+            std::string::npos)
+      << list;
 }
 
 TEST_F(ScriptRun, ADeviceIsDumpedAndTheRunsSoundWrittenInVirtualTime) {
