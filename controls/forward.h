@@ -9,6 +9,8 @@ class TListBoxStrings;
 class TComboBoxStrings;
 class TTimer;
 class TCustomLabel;
+class TCustomEdit;
+class TEdit;
 class TLabel;
 class TTrackBar;
 class TSpeedButton;
