@@ -267,9 +267,9 @@ void TFileListBox::ReadEntries() {
   Items()->Clear();
   {
     ScreenCursorKeeper cursor;
-    // The sorted list box decides the order; handing it the entries already in its own
-    // order (equal names keeping the order the searches gave them) makes every entry land
-    // at the end, instead of moving the entries behind it.
+    // The entries are put in the order the sorted list box gives them (its collation;
+    // equal names in the order the searches found them) and appended in that order, so
+    // that no entry moves the ones behind it and none is searched for a second time.
     struct Entry {
       std::string text;
       TBitmap* glyph;
@@ -299,7 +299,12 @@ void TFileListBox::ReadEntries() {
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return SortsBefore(a.text, b.text); });
-    for (const Entry& entry : entries) Items()->AddObject(entry.text, entry.glyph);
+    TStrings* items = Items();
+    std::int32_t position = 0;
+    for (const Entry& entry : entries) {
+      items->Insert(-1, entry.text);
+      items->PutObject(position++, entry.glyph);
+    }
   }
   NotifyChange();
 }
