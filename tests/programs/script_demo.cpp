@@ -3,7 +3,9 @@
 // line of text that counts timer ticks. It prints its window handles on the first line of
 // its output. Exit status: 7 when the main window is closed, 5 after File > Exit.
 // With a file name as its argument, F5 (or Option > Play) plays that file through MCI; F6
-// adds ten items to the list box.
+// adds ten items to the list box, F7 a combo box, F8 a list of the class "TFileListBox",
+// which borrows the built-in list box's procedure and puts its own in front of it, as the
+// framework's controls do.
 #include <cstdio>
 #include <string>
 
@@ -19,9 +21,12 @@ enum : UINT {
   kList = 10,
   kBar = 11,
   kTicks = 12,
+  kCombo = 13,
+  kFiles = 14,
 };
 
-HWND mainWindow, list, bar, ticks;
+HWND mainWindow, list, bar, ticks, combo, files;
+WNDPROC listProcedure = nullptr;
 HMENU option;
 const char* song = nullptr;
 MCIDEVICEID device = 0;
@@ -44,6 +49,29 @@ void Toggle(UINT id) {
   CheckMenuItem(option, id, MF_BYCOMMAND | (checked ? MF_UNCHECKED : MF_CHECKED));
 }
 
+HWND Child(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y,
+           int width, int height, UINT id) {
+  return CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
+                         height, mainWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                         nullptr, nullptr);
+}
+
+LRESULT FileListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProcA(listProcedure, window, message, wParam, lParam);
+}
+
+void MakeFileList() {
+  WNDCLASSA wc{};
+  GetClassInfoA(nullptr, "LISTBOX", &wc);
+  listProcedure = wc.lpfnWndProc;
+  wc.lpszClassName = "TFileListBox";
+  wc.hInstance = nullptr;
+  RegisterClassA(&wc);
+  files = Child(0, "TFileListBox", "", WS_BORDER | LBS_NOINTEGRALHEIGHT, 160, 60, 100, 40, kFiles);
+  SetWindowLongPtrA(files, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FileListProcedure));
+  SendMessageA(files, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("song.mid"));
+}
+
 LRESULT MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
@@ -64,6 +92,13 @@ LRESULT MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_KEYDOWN:
       if (wParam == VK_F5) Play();
+      if (wParam == VK_F7 && !combo) {
+        combo = Child(0, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL, 160, 30, 100, 120, kCombo);
+        for (const char* item : {"*.mid", "*.wav"})
+          SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        SendMessageA(combo, CB_SETCURSEL, 0, 0);
+      }
+      if (wParam == VK_F8 && !files) MakeFileList();
       if (wParam == VK_F6)
         for (int i = 0; i < 10; ++i)
           SendMessageA(list, LB_ADDSTRING, 0,
@@ -109,13 +144,6 @@ HMENU MakeMenu() {
   item.dwTypeData = const_cast<char*>("&Option");
   InsertMenuItemA(menu, 1, TRUE, &item);
   return menu;
-}
-
-HWND Child(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y,
-           int width, int height, UINT id) {
-  return CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
-                         height, mainWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                         nullptr, nullptr);
 }
 
 }  // namespace

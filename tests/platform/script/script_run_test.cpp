@@ -204,6 +204,21 @@ TEST_F(ScriptRun, AListIsReadThroughItsOwnMessagesWithItsScrollBar) {
       << list;
 }
 
+TEST_F(ScriptRun, AClassBorrowingTheListBoxProcedureIsReadAsAListBox) {
+  // "TFileListBox" takes the built-in list box's procedure, and its window answers through a
+  // procedure of its own put in front, as the framework's controls do.
+  Outcome ran = Run("key F8\ndump files.json\n");
+  ASSERT_EQ(ran.status, 4) << ran.err;
+  std::string files = File("files.json");
+  EXPECT_NE(
+      files.find("\"class\": \"TFileListBox\", \"text\": \"\", \"rect\": [264, 182, 364, 222], "
+                 "\"client\": [265, 183, 363, 221], \"visible\": true, \"enabled\": true, "
+                 "\"focused\": false, \"active\": false, \"menu\": [], \"items\": "
+                 "[\"song.mid\"], \"selected\": [], \"top\": 0}"),
+      std::string::npos)
+      << files;
+}
+
 TEST_F(ScriptRun, ADeviceIsDumpedAndTheRunsSoundWrittenInVirtualTime) {
   std::string song = folder.Write("song.mid", testmedia::OneSecondSong());
   Outcome ran = Run("key F5\nwait 500\ndump playing.json\nwait 1000\ndump ended.json\n",
