@@ -28,12 +28,19 @@ void RegisterBuiltInClasses() {
   Register(WC_STATICA, StaticProcedure, CS_DBLCLKS | CS_PARENTDC, IDC_ARROW);
   Register(WC_EDITA, EditProcedure, CS_DBLCLKS | CS_PARENTDC, IDC_IBEAM);
   Register(WC_LISTBOXA, ListBoxProcedure, CS_DBLCLKS | CS_PARENTDC, IDC_ARROW);
+  Register(WC_COMBOBOXA, ComboBoxProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW,
+           IDC_ARROW);
   Register("ComboLBox", ListBoxProcedure, CS_DBLCLKS | CS_SAVEBITS, IDC_ARROW);
   Register(WC_SCROLLBARA, ScrollBarProcedure, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW,
            IDC_ARROW);
 }
 
-void RegisterCommonControlClasses() {}
+void RegisterCommonControlClasses() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  Register(TRACKBAR_CLASSA, TrackBarProcedure, 0, IDC_ARROW);
+}
 
 }  // namespace platform::controls
 

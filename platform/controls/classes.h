@@ -13,6 +13,8 @@ void RegisterCommonControlClasses();
 LRESULT ButtonProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT StaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ComboBoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT TrackBarProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ListBoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ScrollBarProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

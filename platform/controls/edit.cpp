@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "controls/classes.h"
+#include "controls/combobox.h"
 #include "controls/common.h"
 
 namespace platform::controls {
@@ -28,6 +29,7 @@ struct Edit : Control {
   bool focused = false;
   bool tracking = false;
   FontMetrics metrics;
+  HWND combo = nullptr;  // the combo box whose field this is
   std::string undoText;
   int undoCaret = 0;
   bool canUndo = false;
@@ -162,8 +164,8 @@ void Paint(Edit& e, HDC dc) {
   HWND window = e.window;
   bool enabled = IsWindowEnabled(window) != FALSE;
   bool readOnly = Style(e) & ES_READONLY;
-  HBRUSH brush = ControlColours(window, dc, (readOnly || !enabled) ? WM_CTLCOLORSTATIC
-                                                                   : WM_CTLCOLOREDIT);
+  HBRUSH brush =
+      ControlColours(window, dc, (readOnly || !enabled) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
   RECT client = ClientRectOf(window);
   FillRect(dc, &client, brush);
   HGDIOBJ oldFont = SelectObject(dc, FontOrSystem(e.font));
@@ -172,18 +174,16 @@ void Paint(Edit& e, HDC dc) {
   RECT area{e.leftMargin, 0, client.right - e.rightMargin, client.bottom};
   int y = TextTop(e), x = e.leftMargin - e.scroll;
   std::string shown = Shown(e);
-  ExtTextOutA(dc, x, y, ETO_CLIPPED, &area, shown.data(), static_cast<UINT>(shown.size()),
-              nullptr);
+  ExtTextOutA(dc, x, y, ETO_CLIPPED, &area, shown.data(), static_cast<UINT>(shown.size()), nullptr);
   int from = SelectionStart(e), to = SelectionEnd(e);
   if (from != to && (e.focused || (Style(e) & ES_NOHIDESEL))) {
     int left = x + TextX(e, dc, from), right = x + TextX(e, dc, to);
-    RECT selection{std::max(left, area.left), y, std::min(right, area.right),
-                   y + e.metrics.height};
+    RECT selection{std::max(left, area.left), y, std::min(right, area.right), y + e.metrics.height};
     FillSysColour(dc, selection, COLOR_HIGHLIGHT);
     SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     std::string piece = Shown(e, to).substr(Shown(e, from).size());
-    ExtTextOutA(dc, left, y, ETO_CLIPPED, &selection, piece.data(),
-                static_cast<UINT>(piece.size()), nullptr);
+    ExtTextOutA(dc, left, y, ETO_CLIPPED, &selection, piece.data(), static_cast<UINT>(piece.size()),
+                nullptr);
   }
   SetBkMode(dc, oldMode);
   SelectObject(dc, oldFont);
@@ -256,9 +256,7 @@ void DeleteAround(Edit& e, bool forward, bool word) {
   Replace(e, std::string(), true);
 }
 
-void Move(Edit& e, int to, bool extend) {
-  SetSelection(e, extend ? e.anchor : to, to);
-}
+void Move(Edit& e, int to, bool extend) { SetSelection(e, extend ? e.anchor : to, to); }
 
 void KeyDown(Edit& e, UINT key) {
   bool shift = KeyIsDown(VK_SHIFT), control = KeyIsDown(VK_CONTROL);
@@ -336,8 +334,10 @@ void SetText(Edit& e, const char* text) {
   if (e.Alive()) NotifyCommand(e.window, EN_CHANGE);
 }
 
-void Focus(Edit& e, bool focused) {
+void Focus(Edit& e, bool focused, HWND other) {
   e.focused = focused;
+  if (e.combo) ComboEditFocus(e.combo, focused, other);
+  if (!e.Alive()) return;
   if (focused) {
     CreateCaret(e.window, nullptr, 1, e.metrics.height);
     PlaceCaret(e);
@@ -383,9 +383,13 @@ LRESULT Handle(Edit& e, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND:
       return 1;
-    case WM_GETDLGCODE:
-      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS |
-             ((Style(e) & ES_MULTILINE) ? DLGC_WANTALLKEYS : 0);
+    case WM_GETDLGCODE: {
+      LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS |
+                     ((Style(e) & ES_MULTILINE) ? DLGC_WANTALLKEYS : 0);
+      // A dropped combo box wants Enter and Esc for its list.
+      if (e.combo && SendMessageA(e.combo, CB_GETDROPPEDSTATE, 0, 0)) code |= DLGC_WANTMESSAGE;
+      return code;
+    }
     case WM_SETFONT:
       e.font = reinterpret_cast<HFONT>(wParam);
       e.metrics = MetricsOf(e.font);
@@ -416,10 +420,10 @@ LRESULT Handle(Edit& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETTEXTLENGTH:
       return Length(e);
     case WM_SETFOCUS:
-      Focus(e, true);
+      Focus(e, true, reinterpret_cast<HWND>(wParam));
       return 0;
     case WM_KILLFOCUS:
-      Focus(e, false);
+      Focus(e, false, reinterpret_cast<HWND>(wParam));
       return 0;
     case WM_ENABLE:
     case WM_SYSCOLORCHANGE:
@@ -429,8 +433,12 @@ LRESULT Handle(Edit& e, UINT message, WPARAM wParam, LPARAM lParam) {
       Refresh(e);
       return 0;
     case WM_KEYDOWN:
+      if (e.combo && ComboEditKey(e.combo, message, wParam, lParam)) return 0;
       KeyDown(e, static_cast<UINT>(wParam));
       return 0;
+    case WM_SYSKEYDOWN:
+      if (e.combo && ComboEditKey(e.combo, message, wParam, lParam)) return 0;
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_CHAR:
       Char(e, static_cast<unsigned char>(wParam));
       return 0;
@@ -513,8 +521,7 @@ LRESULT Handle(Edit& e, UINT message, WPARAM wParam, LPARAM lParam) {
       Refresh(e);
       return TRUE;
     case EM_LIMITTEXT:
-      e.limit = wParam == 0 ? kUnlimited
-                            : static_cast<int>(std::min<WPARAM>(wParam, kUnlimited));
+      e.limit = wParam == 0 ? kUnlimited : static_cast<int>(std::min<WPARAM>(wParam, kUnlimited));
       return 0;
     case EM_GETLIMITTEXT:
       return e.limit;
@@ -575,6 +582,10 @@ LRESULT Handle(Edit& e, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+void AttachEditToCombo(HWND window, HWND combo) {
+  if (std::shared_ptr<Edit> e = Attach<Edit>(window)) e->combo = combo;
+}
 
 LRESULT EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   std::shared_ptr<Edit> e = Attach<Edit>(window);

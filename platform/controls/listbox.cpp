@@ -7,6 +7,7 @@
 #include <new>
 
 #include "controls/classes.h"
+#include "controls/combobox.h"
 
 namespace platform::controls {
 namespace {
@@ -29,6 +30,11 @@ void Initialize(ListBox& list) {
   list.hasHorizontalBar = style & WS_HSCROLL;
   list.metrics = MetricsOf(nullptr);
   list.itemHeight = list.metrics.height;
+  ComboLink link = TakePendingComboLink();
+  if (link.combo) {
+    list.combo = link.combo;
+    list.popup = link.popup;
+  }
 }
 
 int Measure(ListBox& list, int index, ULONG_PTR data) {

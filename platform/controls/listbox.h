@@ -103,5 +103,7 @@ void AttachListToCombo(HWND list, HWND combo, bool popup);
 void ComboListNotify(HWND combo, WORD code);
 // A press on the screen outside the dropped-down list, which holds the mouse capture.
 void ComboPopupPressOutside(HWND combo, POINT screen);
+// The left button went up while the dropped-down list held the mouse.
+void ComboPopupRelease(HWND combo);
 
 }  // namespace platform::controls

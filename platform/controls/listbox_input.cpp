@@ -124,6 +124,8 @@ LRESULT PopupMouse(ListBox& list, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONUP: {
       StartScrolling(list, 0);
+      ComboPopupRelease(list.combo);
+      if (!list.Alive()) return 0;
       bool pressedInside = list.tracking;
       list.tracking = false;
       bool outside = true;

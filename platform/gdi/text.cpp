@@ -231,3 +231,10 @@ int EnumFontFamiliesExA(HDC handle, LOGFONTA* filter, FONTENUMPROCA proc, LPARAM
   }
   return result;
 }
+
+int EnumFontsA(HDC dc, LPCSTR faceName, FONTENUMPROCA proc, LPARAM data) {
+  LOGFONTA filter{};
+  filter.lfCharSet = DEFAULT_CHARSET;
+  if (faceName) std::strncpy(filter.lfFaceName, faceName, sizeof filter.lfFaceName - 1);
+  return EnumFontFamiliesExA(dc, &filter, proc, data, 0);
+}

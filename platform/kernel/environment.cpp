@@ -52,25 +52,13 @@ std::string PathToHost(const std::string& windowsPath) {
   return host;
 }
 
-// The platform's command interpreter: "cmd" beside the program, or in the bin folder
-// of the build tree the program runs from.
 std::string FindInterpreter() {
   char self[PATH_MAX];
   ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length <= 0) return {};
+  if (length <= 0) return FindInterpreterFor(std::string());
   self[length] = '\0';
   std::string folder(self);
-  folder = folder.substr(0, folder.rfind('/'));
-  for (const char* relative : {"/cmd", "/bin/cmd", "/../bin/cmd", "/../../bin/cmd"}) {
-    std::string candidate = folder + relative;
-    struct stat info;
-    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-        access(candidate.c_str(), X_OK) == 0) {
-      char resolved[PATH_MAX];
-      if (realpath(candidate.c_str(), resolved) != nullptr) return resolved;
-    }
-  }
-  return {};
+  return FindInterpreterFor(folder.substr(0, folder.rfind('/')));
 }
 
 auto FindVariable(Environment& environment, const std::string& name) {
@@ -107,6 +95,30 @@ Environment& TheEnvironment() {
 }
 
 }  // namespace
+
+std::string FindInterpreterFor(const std::string& programFolder) {
+  std::vector<std::string> candidates;
+  if (!programFolder.empty())
+    for (const char* relative : {"/cmd", "/bin/cmd", "/../bin/cmd", "/../../bin/cmd"})
+      candidates.push_back(programFolder + relative);
+  // A program elsewhere (a test tree of its own, a copy) still finds the interpreter the
+  // build made, and an installed program the installed one.
+#ifdef TD_CMD_BUILD_PATH
+  candidates.emplace_back(TD_CMD_BUILD_PATH);
+#endif
+#ifdef TD_CMD_INSTALLED_PATH
+  candidates.emplace_back(TD_CMD_INSTALLED_PATH);
+#endif
+  for (const std::string& candidate : candidates) {
+    struct stat info;
+    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      char resolved[PATH_MAX];
+      if (realpath(candidate.c_str(), resolved) != nullptr) return resolved;
+    }
+  }
+  return {};
+}
 
 std::vector<std::string> ChildEnvironment(const char* block) {
   std::vector<std::string> result;

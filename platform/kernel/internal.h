@@ -34,6 +34,11 @@ struct KernelState {
   UINT errorMode = 0;
 };
 
+// The platform's command interpreter for a program in `programFolder` (a host folder): "cmd"
+// beside it or in the bin folder of the build tree it runs from, else the one the build
+// made, else the installed one; empty when there is none.
+std::string FindInterpreterFor(const std::string& programFolder);
+
 // The state, set up from TD_DRIVES and the host working directory on first use.
 KernelState& TheKernel();
 

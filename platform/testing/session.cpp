@@ -75,6 +75,7 @@ void Reset(bool quietly) {
   user::ResetTimers();
   user::ResetInput();
   user::ResetClasses();
+  user::ResetSystemColours();
   user::ResetHooks();
   user::ForgetIssuedDcs();
   gdi::FreeWindowDcs();

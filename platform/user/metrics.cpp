@@ -1,13 +1,17 @@
 // The classic 96-dpi system metrics and colours, and the settings the program reads.
 #include <cstring>
+#include <vector>
+
+#include "gdi/objects.h"
 
 #include "platform/kernel.h"
 #include "user/state.h"
+#include "user/surfaces.h"
 
 namespace platform::user {
 namespace {
 
-constexpr COLORREF kColours[] = {
+constexpr COLORREF kClassicColours[] = {
     RGB(192, 192, 192),  // COLOR_SCROLLBAR
     RGB(0, 128, 128),    // COLOR_BACKGROUND
     RGB(0, 0, 128),      // COLOR_ACTIVECAPTION
@@ -166,9 +170,64 @@ int GetSystemMetrics(int index) {
   return 0;
 }
 
+namespace platform::user {
+namespace {
+
+constexpr int kColourCount = static_cast<int>(sizeof(kClassicColours) / sizeof(kClassicColours[0]));
+
+COLORREF* Colours() {
+  static COLORREF colours[kColourCount];
+  static bool made = [] {
+    std::memcpy(colours, kClassicColours, sizeof colours);
+    return true;
+  }();
+  (void)made;
+  return colours;
+}
+
+}  // namespace
+
+void ResetSystemColours() {
+  std::memcpy(Colours(), kClassicColours, sizeof kClassicColours);
+  for (int i = 0; i < kColourCount; ++i)
+    if (auto* brush = gdi::FindBrush(GetSysColorBrush(i))) brush->colour = kClassicColours[i];
+}
+
+}  // namespace platform::user
+
 DWORD GetSysColor(int index) {
-  if (index < 0 || index >= static_cast<int>(sizeof(kColours) / sizeof(kColours[0]))) return 0;
-  return kColours[index];
+  if (index < 0 || index >= kColourCount) return 0;
+  return Colours()[index];
+}
+
+BOOL SetSysColors(int count, const INT* elements, const COLORREF* values) {
+  if (count < 0 || (count > 0 && (!elements || !values))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  for (int i = 0; i < count; ++i)
+    if (elements[i] < 0 || elements[i] >= kColourCount) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+  EnsureStarted();
+  for (int i = 0; i < count; ++i) {
+    COLORREF colour = values[i] & 0x00FFFFFF;
+    Colours()[elements[i]] = colour;
+    // The shared brush of the colour follows it, wherever it is selected.
+    if (auto* brush = platform::gdi::FindBrush(GetSysColorBrush(elements[i])))
+      brush->colour = colour;
+  }
+  std::vector<HWND> tops;
+  for (Window* w : Global().desktop->children) tops.push_back(w->handle);
+  for (HWND h : tops)
+    if (IsWindow(h)) SendMessageA(h, WM_SYSCOLORCHANGE, 0, 0);
+  RedrawWindow(nullptr, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  for (HWND h : tops)
+    if (IsWindow(h))
+      RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  ScreenChanged();
+  return TRUE;
 }
 
 BOOL SystemParametersInfoA(UINT action, UINT uiParam, PVOID pvParam, UINT winIni) {

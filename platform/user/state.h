@@ -139,6 +139,7 @@ bool Started();        // safe from any thread
 WindowClass* FindClass(LPCSTR name, HINSTANCE instance);
 void RegisterDesktopClass();
 void ResetClasses();
+void ResetSystemColours();  // the classic colours again (a new test session)
 
 // Tree helpers.
 Window* TopLevelOf(Window* w);  // the ancestor whose parent is the desktop (or w itself)

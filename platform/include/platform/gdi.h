@@ -293,6 +293,7 @@ BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size);
 BOOL GetTextExtentPointA(HDC dc, LPCSTR text, int length, LPSIZE size);
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
 int GetTextFaceA(HDC dc, int size, LPSTR face);
+int EnumFontsA(HDC dc, LPCSTR faceName, FONTENUMPROCA proc, LPARAM data);
 int EnumFontFamiliesExA(HDC dc, LOGFONTA* font, FONTENUMPROCA proc, LPARAM data, DWORD flags);
 int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format);
 BOOL DrawEdge(HDC dc, LPRECT rect, UINT edge, UINT flags);

@@ -12,4 +12,5 @@
 #include "platform/gdi.h"
 #include "platform/controls.h"
 #include "platform/commctrl.h"
+#include "platform/system.h"
 #include "platform/mci.h"

@@ -111,7 +111,9 @@ TEST_F(EditTest, LimitCaseAndDigitsRules) {
 }
 
 TEST_F(EditTest, MultiByteCharactersMoveAndDeleteWhole) {
-  HWND e = Edit(ES_AUTOHSCROLL, "a\xC3\xA9" "b");
+  HWND e = Edit(ES_AUTOHSCROLL,
+                "a\xC3\xA9"
+                "b");
   pt::PressKey(VK_END);
   pt::PressKey(VK_LEFT);
   pt::PressKey(VK_BACK);

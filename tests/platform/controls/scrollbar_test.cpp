@@ -85,8 +85,8 @@ TEST_F(ScrollBarTest, ValuesAreKeptConsistentAndTheBarComesAndGoes) {
   SetScrollInfo(w, SB_VERT, &info, TRUE);
   EXPECT_TRUE(GetWindowLongA(w, GWL_STYLE) & WS_VSCROLL);  // kept, disabled
 
-  HWND plain = CreateWindowExA(0, "Scrolled", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
-                               nullptr, nullptr);
+  HWND plain = CreateWindowExA(0, "Scrolled", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr,
+                               nullptr);
   EXPECT_FALSE(GetScrollInfo(plain, SB_HORZ, &info));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_SCROLLBARS));
   info.cbSize = 3;
@@ -117,7 +117,7 @@ TEST_F(ScrollBarTest, DraggingTheThumbTracksAndEndsWithItsPosition) {
 TEST_F(ScrollBarTest, HeldArrowRepeatsOnTheClock) {
   HWND w = Window();
   (void)w;
-  pt::MouseDown(291, 290);  // the down arrow
+  pt::MouseDown(291, 290);                                 // the down arrow
   pt::AtIdle([] { platform::AdvanceVirtualClock(600); });  // 400 ms, then every 50
   pt::AtIdle([] { pt::MouseUp(291, 290); });
   pt::PumpUntilIdle();
