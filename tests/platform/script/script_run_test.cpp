@@ -183,6 +183,11 @@ TEST_F(ScriptRun, TheDumpShowsTheWindowsAndTheMenuExactly) {
              ", \"items\": [\"alpha\", \"beta\", \"gamma\"], \"selected\": [1], "
              "\"top\": 0") +
       ",\n" +
+      window(bar, main, "msctls_trackbar32", "", "[112, 238, 312, 268]", "[112, 238, 312, 268]",
+             false, "[]",
+             ", \"min\": 0, \"max\": 100, \"pos\": 25, \"selStart\": 10, "
+             "\"selEnd\": 40") +
+      ",\n" +
       window(ticks, main, "Static", "ticks: 0", "[264, 130, 364, 146]", "[264, 130, 364, 146]",
              false, "[]") +
       "\n], \"mci\": []}\n";
