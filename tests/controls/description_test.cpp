@@ -6,6 +6,7 @@
 #include "controls/listbox.h"
 #include "controls/menus.h"
 #include "controls/timer.h"
+#include "controls/trackbar.h"
 #include "tests/controls/form_text.h"
 #include "tests/forms/forms_fixture.h"
 
@@ -18,7 +19,9 @@ class TDescribedForm : public TForm {
   explicit TDescribedForm(TComponent* owner) : TForm(owner) {}
   TLabel* Label1 = nullptr;
   TTimer* Timer2 = nullptr;
+  TTrackBar* Bar1 = nullptr;
   TListBox* List1 = nullptr;
+  TComboBox* Combo1 = nullptr;
   TPopupMenu* Popup1 = nullptr;
   int ticks = 0;
   int clicks = 0;
@@ -54,6 +57,30 @@ TDescribedForm Form1 {
     TabOrder = 1
     OnClick = List1Click
   }
+  TComboBox Combo1 {
+    Left = 120
+    Top = 110
+    Width = 145
+    Height = 21
+    Style = cbsDropDownList
+    Items.Strings = ("one" "two")
+    TabOrder = 2
+  }
+  TTrackBar Bar1 {
+    Left = 0
+    Top = 200
+    Width = 121
+    Height = 41
+    DragMode = dmAutomatic
+    Orientation = trHorizontal
+    Frequency = 50
+    Position = 0
+    SelEnd = 0
+    SelStart = 0
+    TabOrder = 5
+    TickMarks = tmBoth
+    TickStyle = tsAuto
+  }
   TPopupMenu Popup1 {
   }
   TTimer Timer2 {
@@ -84,6 +111,16 @@ TEST_F(Described, TheStandardControlsReadTheirStoredProperties) {
   described->List1->OnClick(described->List1);
   EXPECT_EQ(described->clicks, 1);
 
+  ASSERT_NE(described->Combo1, nullptr);
+  EXPECT_EQ(described->Combo1->Style(), cbsDropDownList);
+  EXPECT_EQ(described->Combo1->Items()->Count(), 2);
+
+  ASSERT_NE(described->Bar1, nullptr);
+  EXPECT_EQ(described->Bar1->Frequency(), 50);
+  EXPECT_EQ(described->Bar1->TickMarks(), tmBoth);
+  EXPECT_EQ(described->Bar1->DragMode(), dmAutomatic);
+  EXPECT_EQ(described->Bar1->Width(), 121);
+
   ASSERT_NE(described->Timer2, nullptr);
   EXPECT_FALSE(described->Timer2->Enabled());
   EXPECT_EQ(described->Timer2->Interval(), 50u);
@@ -101,7 +138,9 @@ TD_IMPLEMENT_CLASS(TDescribedForm)
 void TDescribedForm::Describe(Describer& d) {
   d.Field("Label1", &TDescribedForm::Label1);
   d.Field("Timer2", &TDescribedForm::Timer2);
+  d.Field("Bar1", &TDescribedForm::Bar1);
   d.Field("List1", &TDescribedForm::List1);
+  d.Field("Combo1", &TDescribedForm::Combo1);
   d.Field("Popup1", &TDescribedForm::Popup1);
   d.Method("Timer2Timer", &TDescribedForm::Timer2Timer);
   d.Method("List1Click", &TDescribedForm::List1Click);
