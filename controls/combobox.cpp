@@ -243,11 +243,10 @@ void TCustomComboBox::DropDown() {
   int entryHeight = style_ == cbsOwnerDrawFixed || style_ == cbsOwnerDrawVariable
                         ? itemHeight_
                         : static_cast<int>(SendMessageA(handle_, CB_GETITEMHEIGHT, 0, 0));
+  // The height asked for is the field and the list together. Not hidden meanwhile: hiding
+  // the window that holds the focus would take the focus away and close the list.
   SetWindowPos(handle_, nullptr, 0, 0, Width(), count * entryHeight + Height() + 2,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_HIDEWINDOW);
-  SetWindowPos(
-      handle_, nullptr, 0, 0, 0, 0,
-      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_SHOWWINDOW);
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
   if (focusChanged_) {
     // The drop-down handler moved the focus: the list must stay closed.
     PostMessageA(handle_, WM_CANCELMODE, 0, 0);
