@@ -110,11 +110,16 @@ TEST_F(Described, TheMainWindowsBrowsingControlsReadAndLinkUp) {
   ASSERT_NE(drives, nullptr);
   EXPECT_EQ(drives->DirList(), dirs);
   EXPECT_EQ(dirs->DriveComboLink(), drives);
+  EXPECT_EQ(drives->Items()->Count(), 1);
+  EXPECT_EQ(drives->Drive(), 't');
 
   TFilterComboBox* filters = described->FileCombo;
   ASSERT_NE(filters, nullptr);
   EXPECT_EQ(filters->FileList(), files);
   EXPECT_EQ(files->FilterLink(), filters);
+  EXPECT_EQ(filters->Items()->Count(), 5);
+  EXPECT_EQ(filters->ItemIndex(), 0);
+  EXPECT_EQ(filters->Items()->Get(0), "SQUENCE(*.MID;*.RMI)");
   EXPECT_EQ(files->Mask(), "*.mid;*.rmi");
 
   // Walking up in the directory list moves the file list.
