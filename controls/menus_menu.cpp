@@ -246,7 +246,11 @@ void TMainMenu::Describe(Describer& d) {
   d.Property("AutoMerge", &TMainMenu::AutoMerge, &TMainMenu::SetAutoMerge).Default(false);
 }
 
-TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {}
+// The owner heard of this component while only its TComponent part existed; it hears again
+// now that it is a main menu, so a form without a menu takes it as its own.
+TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {
+  if (owner != nullptr) owner->ComponentNotice(this, Inserted);
+}
 
 void TMainMenu::SetAutoMerge(bool value) {
   if (value == autoMerge_) return;

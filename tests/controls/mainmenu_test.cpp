@@ -284,6 +284,106 @@ TEST_F(MainMenuTest, DestroyingTheMenuDetachesItFromTheForm) {
   EXPECT_TRUE(log.clicked.empty());
 }
 
+TEST_F(MainMenuTest, AMainMenuMadeForAFormBecomesItsMenuWhenItHasNone) {
+  TForm* plain = TForm::CreateNew(nullptr);
+  plain->SetBoundsRect(RECT{50, 50, 300, 200});
+  plain->Show();
+  auto* first = new TMainMenu(plain);
+  AddItem(first->Items(), "Song");
+  EXPECT_EQ(plain->Menu(), first);
+  EXPECT_EQ(GetMenu(plain->Handle()), first->MenuHandle());
+  EXPECT_EQ(first->WindowHandle(), plain->Handle());
+
+  auto* second = new TMainMenu(plain);
+  EXPECT_EQ(plain->Menu(), first) << "a form keeps the menu it has";
+  new TPopupMenu(plain);
+  EXPECT_EQ(plain->Menu(), first);
+  delete first;
+  EXPECT_EQ(plain->Menu(), nullptr);
+  EXPECT_EQ(GetMenu(plain->Handle()), nullptr);
+  EXPECT_EQ(second->WindowHandle(), nullptr);
+  delete plain;
+}
+
+// The main window's own description, read into a form that names only its menu: the
+// form's "Menu" link puts the bar File / Option on the window, with the items' shortcut
+// texts in the sub-menus and F2 reaching Repeat through the key path.
+class TPlayerMenuForm : public TForm {
+  TD_CLASS(TPlayerMenuForm, TForm)
+
+ public:
+  using TForm::TForm;
+  TMainMenu* MainMenu1 = nullptr;
+  TMenuItem *File1 = nullptr, *Option1 = nullptr, *Repeat1 = nullptr, *Repeat2 = nullptr;
+};
+TD_IMPLEMENT_CLASS(TPlayerMenuForm)
+void TPlayerMenuForm::Describe(Describer& d) {
+  d.Field("MainMenu1", &TPlayerMenuForm::MainMenu1);
+  d.Field("File1", &TPlayerMenuForm::File1);
+  d.Field("Option1", &TPlayerMenuForm::Option1);
+  d.Field("Repeat1", &TPlayerMenuForm::Repeat1);
+  d.Field("Repeat2", &TPlayerMenuForm::Repeat2);
+}
+
+std::string MenuText(HMENU menu, int position) {
+  char text[64] = {};
+  GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof(text), MF_BYPOSITION);
+  return text;
+}
+
+TEST(PlayerMenu, TheMainWindowsDescriptionShowsFileAndOptionOnTheBar) {
+  pt::StartSession();
+  auto* form = new TPlayerMenuForm(nullptr);
+  {
+    TResourceStream stream(GetModuleHandleA(nullptr), "TFORM1", MAKEINTRESOURCEA(10));
+    TReader reader(stream, 4096);
+    // The browsing controls, the media device and the handlers are not this test's.
+    reader.OnError = [](TReader&, const std::string&, bool& handled) { handled = true; };
+    reader.ReadDescription(form);
+  }
+  ASSERT_NE(form->MainMenu1, nullptr);
+  EXPECT_EQ(form->Menu(), form->MainMenu1);
+  form->Show();
+  pt::PumpUntilIdle();
+
+  HWND window = form->Handle();
+  HMENU bar = GetMenu(window);
+  ASSERT_EQ(bar, form->MainMenu1->MenuHandle());
+  ASSERT_EQ(GetMenuItemCount(bar), 2);
+  EXPECT_EQ(MenuText(bar, 0), "File");
+  EXPECT_EQ(MenuText(bar, 1), "Option");
+  HMENU option = GetSubMenu(bar, 1);
+  EXPECT_EQ(MenuText(option, 0), "Refresh List\tF5");
+  EXPECT_EQ(MenuText(GetSubMenu(option, 1), 0), "Repeat\tF2");
+  EXPECT_EQ(GetMenuState(GetSubMenu(option, 1), 0, MF_BYPOSITION) & MF_CHECKED,
+            static_cast<UINT>(MF_CHECKED));
+
+  // The bar is drawn between the caption and the client area, its captions in menu text.
+  POINT clientOrigin{0, 0};
+  ClientToScreen(window, &clientOrigin);
+  for (int position = 0; position < 2; ++position) {
+    RECT item{};
+    ASSERT_TRUE(GetMenuItemRect(window, bar, static_cast<UINT>(position), &item));
+    EXPECT_LE(item.bottom, clientOrigin.y);
+    int textPixels = 0;
+    for (int y = item.top; y < item.bottom; ++y)
+      for (int x = item.left; x < item.right; ++x)
+        textPixels += pt::ScreenPixel(x, y) == ColorToRGB(clMenuText) ? 1 : 0;
+    EXPECT_GT(textPixels, 10) << "entry " << position;
+  }
+
+  // F2 runs Repeat through the key path: its parents are clicked first.
+  TClickLog log;
+  for (TMenuItem* item : {form->Option1, form->Repeat1, form->Repeat2})
+    item->OnClick = TNotifyEvent(&log, &TClickLog::Clicked);
+  pt::PressKey(VK_F2);
+  PumpLikeApplication();
+  EXPECT_EQ(log.clicked, (std::vector<std::string>{"Option", "Playing", "Repeat"}));
+  delete form;
+  pt::PumpUntilIdle();
+  pt::EndSession();
+}
+
 // A description with a menu: items land under their parents, "ShortCutText" is parsed.
 class TMenuHolder : public TComponent {
   TD_CLASS(TMenuHolder, TComponent)
