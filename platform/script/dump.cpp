@@ -1,12 +1,16 @@
 // The state of the program as one JSON document, for scripts to check: the clock, the
 // current directory, every window in creation order (with its menu bar and, for list boxes,
 // combo boxes and track bars, what they show) and every open MCI device. The controls are
-// read through their own messages, and recognised by their class's procedure, so that a
-// class that borrows a built-in control's procedure is read as that control.
+// read through their own messages, and recognised by the state their procedure keeps with
+// the window, so that a window of a class that reaches a built-in control's procedure
+// (a superclass, as the framework's controls are) is read as that control.
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 
+#include "controls/common.h"
 #include "mci/driver.h"
 #include "platform/clock.h"
 #include "platform/controls.h"
@@ -118,20 +122,22 @@ std::string Text(HWND window, UINT lengthMessage, UINT textMessage, int index) {
   return text;
 }
 
-WNDPROC SystemProcedure(LPCSTR className) {
-  WNDCLASSA wc{};
-  return GetClassInfoA(nullptr, className, &wc) ? wc.lpfnWndProc : nullptr;
+// The built-in control the window is, if any.
+std::optional<controls::Kind> ControlKind(HWND w) {
+  std::shared_ptr<controls::Extension>* slot = controls::ControlSlot(w);
+  if (!slot || !*slot) return std::nullopt;
+  return static_cast<controls::Control*>(slot->get())->kind;
 }
 
 std::string ControlFields(HWND w) {
-  auto procedure = reinterpret_cast<WNDPROC>(GetClassLongPtrA(w, GCLP_WNDPROC));
-  if (!procedure) return "";
+  std::optional<controls::Kind> kind = ControlKind(w);
+  if (!kind) return "";
   auto call = [w](UINT message, WPARAM wParam = 0) {
     return static_cast<long long>(SendMessageA(w, message, wParam, 0));
   };
   // Owner-drawn items without strings have no text to show.
   auto style = static_cast<DWORD>(GetWindowLongA(w, GWL_STYLE));
-  if (procedure == SystemProcedure("LISTBOX")) {
+  if (*kind == controls::Kind::ListBox) {
     bool texts =
         !(style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) || (style & LBS_HASSTRINGS);
     int count = static_cast<int>(std::max<long long>(0, call(LB_GETCOUNT)));
@@ -145,7 +151,7 @@ std::string ControlFields(HWND w) {
                 }) +
            ", \"selected\": " + selected + "], \"top\": " + Number(call(LB_GETTOPINDEX));
   }
-  if (procedure == SystemProcedure("COMBOBOX")) {
+  if (*kind == controls::Kind::ComboBox) {
     bool texts =
         !(style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) || (style & CBS_HASSTRINGS);
     int count = static_cast<int>(std::max<long long>(0, call(CB_GETCOUNT)));
@@ -157,7 +163,7 @@ std::string ControlFields(HWND w) {
            ", \"selected\": " + Number(call(CB_GETCURSEL)) +
            ", \"dropped\": " + Bool(call(CB_GETDROPPEDSTATE) != 0);
   }
-  if (procedure == SystemProcedure("msctls_trackbar32")) {
+  if (*kind == controls::Kind::TrackBar) {
     return ", \"min\": " + Number(call(TBM_GETRANGEMIN)) +
            ", \"max\": " + Number(call(TBM_GETRANGEMAX)) +
            ", \"pos\": " + Number(call(TBM_GETPOS)) +
