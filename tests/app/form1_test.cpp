@@ -10,6 +10,7 @@
 #include "app/form1.h"
 #include "controls/label.h"
 #include "controls/menus.h"
+#include "controls/speedbutton.h"
 #include "controls/timer.h"
 #include "controls/trackbar.h"
 #include "filectrl/filelist.h"

@@ -34,6 +34,9 @@ class Json {
   const Json& operator[](std::size_t index) const {
     return index < items_.size() ? items_[index] : Null();
   }
+  const Json& operator[](int index) const {
+    return index < 0 ? Null() : (*this)[static_cast<std::size_t>(index)];
+  }
   // A member of an object; null when there is none.
   const Json& operator[](const std::string& key) const {
     auto it = members_.find(key);

@@ -1,9 +1,6 @@
 // The player as a user starts it, on the sdl backend in a real X server (Xvfb): its window
 // appears on the desktop showing what the headless run shows in the same state, and the
 // desktop's close request ends it with status 0. Skipped, saying why, where no Xvfb starts.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -16,6 +13,7 @@
 #include <thread>
 
 #include "platform/testing.h"
+#include "tests/e2e/desktop.h"
 #include "tests/e2e/player_fixture.h"
 
 extern char** environ;
@@ -105,48 +103,6 @@ class XServer {
   std::string name_;
 };
 
-// The mapped top-level window called `title`, waiting for it; 0 when none appears.
-Window FindWindow(Display* display, const std::string& title, std::chrono::seconds limit) {
-  auto end = Clock::now() + limit;
-  while (Clock::now() < end) {
-    Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
-    unsigned count = 0;
-    Window found = 0;
-    if (XQueryTree(display, root, &root, &parent, &children, &count)) {
-      for (unsigned i = 0; i < count && found == 0; ++i) {
-        char* name = nullptr;
-        XWindowAttributes attributes;
-        if (XFetchName(display, children[i], &name) && name != nullptr) {
-          if (title == name && XGetWindowAttributes(display, children[i], &attributes) &&
-              attributes.map_state == IsViewable)
-            found = children[i];
-          XFree(name);
-        }
-      }
-      if (children != nullptr) XFree(children);
-    }
-    if (found != 0) return found;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return 0;
-}
-
-platform::testing::Image Grab(Display* display, Window window) {
-  platform::testing::Image image;
-  XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display, window, &attributes)) return image;
-  XImage* x = XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes,
-                        ZPixmap);
-  if (x == nullptr) return image;
-  image.width = attributes.width;
-  image.height = attributes.height;
-  for (int y = 0; y < image.height; ++y)
-    for (int column = 0; column < image.width; ++column)
-      image.pixels.push_back(static_cast<std::uint32_t>(XGetPixel(x, column, y)) & 0xFFFFFF);
-  XDestroyImage(x);
-  return image;
-}
-
 // How many pixels differ.
 int Differences(const platform::testing::Image& a, const platform::testing::Image& b) {
   if (a.width != b.width || a.height != b.height) return a.width * a.height + 1;
@@ -175,11 +131,11 @@ TEST_F(OnXvfb, TheWindowOnTheDesktopIsTheHeadlessPictureAndClosesWithStatusZero)
                         std::string("TD_SOUNDFONT=") + kSmallSoundFont, "SDL_AUDIODRIVER=dummy"},
                        Songs());
   ASSERT_GT(player, 0);
-  Display* display = XOpenDisplay(server.Name().c_str());
-  ASSERT_NE(display, nullptr);
-  Window window = FindWindow(display, "Tunedeck", std::chrono::seconds(20));
-  if (window == 0) Stop(player);
-  ASSERT_NE(window, 0u) << "no window on the desktop";
+  std::unique_ptr<Desktop> desktop = Desktop::Open(server.Name());
+  ASSERT_NE(desktop, nullptr);
+  bool shownOnDesktop = desktop->WaitForWindow("Tunedeck", std::chrono::seconds(20));
+  if (!shownOnDesktop) Stop(player);
+  ASSERT_TRUE(shownOnDesktop) << "no window on the desktop";
 
   // The window shows the screen once the program is idle; give it time to paint.
   platform::testing::Image shown;
@@ -187,26 +143,17 @@ TEST_F(OnXvfb, TheWindowOnTheDesktopIsTheHeadlessPictureAndClosesWithStatusZero)
   auto end = Clock::now() + std::chrono::seconds(10);
   do {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    shown = Grab(display, window);
+    shown = desktop->Grab();
     differences = Differences(shown, expected);
   } while (differences != 0 && Clock::now() < end);
   if (differences != 0) platform::testing::SavePng(shown, OutPath("shown.png"));
   EXPECT_EQ(differences, 0) << "the desktop's picture differs from the headless one";
 
   // The desktop's close button asks the program to close.
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &event);
-  XFlush(display);
+  desktop->RequestClose();
   int status = WaitFor(player, std::chrono::seconds(20));
   if (status < 0) Stop(player);
   EXPECT_EQ(status, 0);
-  XCloseDisplay(display);
 }
 
 }  // namespace

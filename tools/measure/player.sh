@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Measures the player executable from outside, in a Release tree:
+#   tools/measure/player.sh [BUILD_TREE]      (default build/release)
+# 1. Start to the first painted main window, headless under a script: the script's first
+#    line runs when the program first waits for input, after the window is built, shown and
+#    painted; the run then closes the window. Wall time and peak resident memory of the
+#    whole run (so upper bounds), median of 10 runs.
+# 2. On the sdl backend in Xvfb (needs Xvfb and xwininfo): the time until the window is on
+#    the X screen, resident memory then and 3 s later, and the CPU the idle player uses
+#    over 10 s with nothing playing.
+# The songs are the demo songs in a scratch folder. bench/player.cpp measures playing.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+build="$(cd "${1:-$root/build/release}" && pwd)"
+player="$build/Tunedeck"
+scratch="$(mktemp -d)"
+xvfb=""
+child=""
+cleanup() {
+  [ -z "$child" ] || kill "$child" 2>/dev/null || true
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+"$build/bin/demosongs" "$scratch/songs"
+export TD_DRIVES="C=$scratch" TD_AUDIO=null
+unset COMSPEC
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+printf 'dump %s/start.json\nclose @TForm1\n' "$scratch" > "$scratch/start.txt"
+walls=()
+peaks=()
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  out="$(cd "$scratch/songs" && TD_SCRIPT="$scratch/start.txt" /usr/bin/time -f '%e %M' "$player" 2>&1 >/dev/null | tail -1)"
+  walls+=("$(awk '{ printf "%d", $1 * 1000 }' <<<"$out")")
+  peaks+=("$(awk '{ printf "%.1f", $2 / 1024 }' <<<"$out")")
+done
+echo "headless, script: start, first paint and close: median $(printf '%s\n' "${walls[@]}" | median) ms wall, peak resident median $(printf '%s\n' "${peaks[@]}" | median) MiB (runs: ${walls[*]} ms)"
+
+if ! command -v Xvfb >/dev/null || ! command -v xwininfo >/dev/null; then
+  echo "sdl: skipped (needs Xvfb and xwininfo)"
+  exit 0
+fi
+mkfifo "$scratch/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+xvfb=$!
+read -r -t 10 number <"$scratch/display" || { echo "sdl: skipped (Xvfb did not start)"; exit 0; }
+export DISPLAY=":$number"
+rss() { awk '/^VmRSS:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+now_ms() { date +%s%3N; }
+
+start="$(now_ms)"
+(cd "$scratch/songs" && exec env TD_BACKEND=sdl "$player") &
+child=$!
+until xwininfo -name Tunedeck 2>/dev/null | grep -q IsViewable; do
+  if [ $(($(now_ms) - start)) -gt 20000 ]; then echo "sdl: no window after 20 s"; exit 1; fi
+  sleep 0.005
+done
+shown="$(now_ms)"
+echo "sdl in Xvfb: window on the screen after $((shown - start)) ms, resident $(rss "$child") MiB"
+sleep 3
+echo "sdl in Xvfb: 3 s later resident $(rss "$child") MiB"
+ticks="$(getconf CLK_TCK)"
+before="$(cpu_ticks "$child")"
+sleep 10
+after="$(cpu_ticks "$child")"
+awk -v d="$((after - before))" -v t="$ticks" 'BEGIN { printf "sdl in Xvfb: idle over 10 s: %.2f %% of one core (%d ticks of %d a second)\n", 100 * d / t / 10, d, t }'
