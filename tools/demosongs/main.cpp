@@ -147,9 +147,11 @@ Bytes Aubade() {
   conductor.Name("Aubade");
   conductor.Tempo(84);
   piano.Program(0, 0);
+  piano.Controller(0, 7, 127);
   strings.Program(1, 48);
-  strings.Controller(1, 7, 70);
+  strings.Controller(1, 7, 90);
   bass.Program(2, 32);
+  bass.Controller(2, 7, 120);
   const char* chords[] = {"C4 E4 G4", "A3 C4 E4", "F3 A3 C4", "G3 B3 D4", "C4 E4 G4",
                           "A3 C4 E4", "F3 A3 C4", "G3 B3 D4", "F3 A3 C4", "C4 E4 G4"};
   const char* roots[] = {"C2", "A1", "F1", "G1", "C2", "A1", "F1", "G1", "F1", "C2"};
@@ -159,14 +161,14 @@ Bytes Aubade() {
                         "C5:4"};
   for (int bar = 0; bar < 10; ++bar) {
     std::uint32_t at = Beats(4.0 * bar);
-    Chord(strings, 1, at, Beats(4) - 20, chords[bar], 58);
-    bass.Note(2, at, Beats(1.8), Key(roots[bar]), 80);
-    bass.Note(2, at + Beats(2), Beats(1.8), Key(roots[bar]) + 7, 70);
-    Melody(piano, 0, at, tune[bar], 92);
+    Chord(strings, 1, at, Beats(4) - 20, chords[bar], 70);
+    bass.Note(2, at, Beats(1.8), Key(roots[bar]), 96);
+    bass.Note(2, at + Beats(2), Beats(1.8), Key(roots[bar]) + 7, 86);
+    Melody(piano, 0, at, tune[bar], 112);
     // The left hand rocks between the chord's lower and upper notes.
     std::vector<std::string_view> notes = Words(chords[bar]);
     for (int eighth = 0; eighth < 8; ++eighth)
-      piano.Note(0, at + Beats(0.5 * eighth), Beats(0.45), Key(notes[eighth % 3]), 56);
+      piano.Note(0, at + Beats(0.5 * eighth), Beats(0.45), Key(notes[eighth % 3]), 70);
   }
   return Song({conductor, piano, strings, bass}, Beats(40) + Beats(1));
 }
@@ -213,7 +215,9 @@ Bytes Carousel() {
   conductor.Name("Carousel");
   conductor.Tempo(150);
   box.Program(0, 10);
+  box.Controller(0, 7, 127);
   low.Program(1, 11);
+  low.Controller(1, 7, 110);
   const char* chords[] = {"G3 B3 D4", "D3 F#3 A3", "D3 F#3 A3", "G3 B3 D4",
                           "C4 E4 G4", "G3 B3 D4",  "D3 F#3 A3", "G3 B3 D4"};
   const char* roots[] = {"G2", "D2", "D2", "G2", "C3", "G2", "D2", "G2"};
@@ -223,10 +227,10 @@ Bytes Carousel() {
   for (int pass = 0; pass < 2; ++pass) {
     for (int bar = 0; bar < 8; ++bar) {
       std::uint32_t at = Beats(3.0 * (pass * 8 + bar));
-      low.Note(1, at, Beats(0.9), Key(roots[bar]), 76);
-      Chord(low, 1, at + Beats(1), Beats(0.8), chords[bar], 52);
-      Chord(low, 1, at + Beats(2), Beats(0.8), chords[bar], 52);
-      Melody(box, 0, at, tune[bar], pass == 0 ? 84 : 100);
+      low.Note(1, at, Beats(0.9), Key(roots[bar]), 96);
+      Chord(low, 1, at + Beats(1), Beats(0.8), chords[bar], 68);
+      Chord(low, 1, at + Beats(2), Beats(0.8), chords[bar], 68);
+      Melody(box, 0, at, tune[bar], pass == 0 ? 104 : 120);
     }
   }
   return Song({conductor, box, low}, Beats(48) + Beats(2));
