@@ -65,8 +65,7 @@ class TForm1 : public TForm {
   void SpeedButton3Click(TObject* sender);
   // Bar1 only shows the position: a drag on it is accepted and changes nothing.
   void Bar1DragDrop(TObject* sender, TObject* source, int x, int y);
-  void Bar1DragOver(TObject* sender, TObject* source, int x, int y, TDragState state,
-                    bool& accept);
+  void Bar1DragOver(TObject* sender, TObject* source, int x, int y, TDragState state, bool& accept);
   void Bar1StartDrag(TObject* sender, TDragObject*& dragObject);
   // Pauses a playing song, resumes a paused one.
   void SpeedButton1Click(TObject* sender);

@@ -58,8 +58,8 @@ std::string DensestOpenmsxSong(double* eventsPerSecond) {
   std::string densest;
   *eventsPerSecond = 0;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator("/usr/share/games/openttd/baseset/openmsx",
-                                                  error)) {
+  for (const auto& entry :
+       fs::directory_iterator("/usr/share/games/openttd/baseset/openmsx", error)) {
     if (entry.path().extension() != ".mid") continue;
     Bytes bytes = ReadBytes(entry.path());
     platform::midi::Song song;

@@ -1,13 +1,14 @@
 // The player controller inside the test process: the real main window read from its
 // description, on a drive C: over a scratch folder, the virtual clock and the null sink.
 // What a user sees from outside is tested on the executable (tests/e2e).
+#include "app/form1.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
 #include "controls/label.h"
 #include "controls/menus.h"
 #include "controls/speedbutton.h"
@@ -73,7 +74,7 @@ class PlayerController : public ::testing::Test {
   }
   std::string Playing() {
     return form->MC->DeviceID() != 0 && form->MC->Mode() == mdPlaying ? form->MC->FileName()
-                                                                       : std::string();
+                                                                      : std::string();
   }
 
   testmedia::ScratchFolder folder;

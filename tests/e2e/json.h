@@ -71,8 +71,8 @@ class Json {
     int depth = 0;
 
     void Blanks() {
-      while (at < text.size() && (text[at] == ' ' || text[at] == '\n' || text[at] == '\r' ||
-                                  text[at] == '\t'))
+      while (at < text.size() &&
+             (text[at] == ' ' || text[at] == '\n' || text[at] == '\r' || text[at] == '\t'))
         ++at;
     }
     bool Take(char c) {
@@ -149,11 +149,21 @@ class Json {
         if (at >= text.size()) return false;
         char e = text[at++];
         switch (e) {
-          case 'n': out += '\n'; break;
-          case 't': out += '\t'; break;
-          case 'r': out += '\r'; break;
-          case 'b': out += '\b'; break;
-          case 'f': out += '\f'; break;
+          case 'n':
+            out += '\n';
+            break;
+          case 't':
+            out += '\t';
+            break;
+          case 'r':
+            out += '\r';
+            break;
+          case 'b':
+            out += '\b';
+            break;
+          case 'f':
+            out += '\f';
+            break;
           case 'u': {
             if (at + 4 > text.size()) return false;
             unsigned code = std::stoul(std::string(text.substr(at, 4)), nullptr, 16);
@@ -161,7 +171,9 @@ class Json {
             Utf8(code, out);
             break;
           }
-          default: out += e; break;
+          default:
+            out += e;
+            break;
         }
       }
       if (at >= text.size()) return false;

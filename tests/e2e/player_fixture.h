@@ -104,8 +104,8 @@ class PlayerTest : public ::testing::Test {
     std::string command = "cd '" + Songs().string() + "' && TD_SCRIPT='" + OutPath("script.txt") +
                           "' TD_DRIVES='C=" + Drive().string() +
                           ":label=MUSIC' TD_AUDIO=null TD_SOUNDFONT=" + kSmallSoundFont + " " +
-                          settings + " '" + TD_PLAYER + "' > '" + OutPath("stdout.txt") +
-                          "' 2> '" + OutPath("stderr.txt") + "'";
+                          settings + " '" + TD_PLAYER + "' > '" + OutPath("stdout.txt") + "' 2> '" +
+                          OutPath("stderr.txt") + "'";
     int raw = std::system(command.c_str());
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

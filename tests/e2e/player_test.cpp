@@ -38,14 +38,14 @@ class Player : public PlayerTest {
 TEST_F(Player, StartsWithTheDescriptionsWindowAndClosesWithStatusZero) {
   WriteSongs({"b.mid", "a.mid", "c.rmi"}, 1000);
   Write(Songs() / "x.wav", Wave(100));
-  Outcome run = Run(
-      "dump start.json\n"
-      "key Tab\ndump tab1.json\n"
-      "key Tab\ndump tab2.json\n"
-      "key Tab\ndump tab3.json\n"
-      "key Tab\ndump tab4.json\n"
-      "key Tab\ndump tab5.json\n"
-      "close @TForm1\n");
+  Outcome run =
+      Run("dump start.json\n"
+          "key Tab\ndump tab1.json\n"
+          "key Tab\ndump tab2.json\n"
+          "key Tab\ndump tab3.json\n"
+          "key Tab\ndump tab4.json\n"
+          "key Tab\ndump tab5.json\n"
+          "close @TForm1\n");
   EXPECT_EQ(run.status, 0) << run.err;
 
   Json start = Dump("start.json");
@@ -88,9 +88,9 @@ TEST_F(Player, ADoubleClickPlaysRepeatsPausesAndEscCloses) {
                     "\n"
                     "wait 500\ndump playing.json\n"
                     "wait 1000\ndump again.json\n"
-                    "click " + kPauseButton + "\nwait 300\ndump paused.json\n" +
-                    "click " + kPauseButton + "\nwait 100\ndump resumed.json\n" +
-                    "key Esc\nwait 100\ndump stopped.json\n" +
+                    "click " +
+                    kPauseButton + "\nwait 300\ndump paused.json\n" + "click " + kPauseButton +
+                    "\nwait 100\ndump resumed.json\n" + "key Esc\nwait 100\ndump stopped.json\n" +
                     "click " + kFileMenu + "\nclick " + MenuEntry(1, 0) + "\n");
   EXPECT_EQ(run.status, 1) << "File > Exit\n" << run.err;
 
@@ -124,16 +124,17 @@ TEST_F(Player, ADoubleClickPlaysRepeatsPausesAndEscCloses) {
 
 TEST_F(Player, SequenceByKeysAndMenusPlaysTheNextAndWraps) {
   WriteSongs({"a.mid", "b.mid", "c.mid"}, 1000);
-  Outcome run = Run(
-      "key F3\ndump f3.json\n"
-      "key F2\ndump f2.json\n"
-      "click " + std::string(kOptionMenu) + "\nclick " + MenuEntry(1, 1) + "\nclick " +
-      MenuEntry(2, 1) + "\ndump menu.json\n" +
-      "click " + Entry("@TFileListBox", 2) + "\nkey Enter\nwait 500\ndump last.json\n" +
-      "wait 1000\ndump wrapped.json\n"
-      "wait 1000\ndump next.json\n"
-      "key F5\ndump refreshed.json\n"
-      "close @TForm1\n");
+  Outcome run =
+      Run("key F3\ndump f3.json\n"
+          "key F2\ndump f2.json\n"
+          "click " +
+          std::string(kOptionMenu) + "\nclick " + MenuEntry(1, 1) + "\nclick " + MenuEntry(2, 1) +
+          "\ndump menu.json\n" + "click " + Entry("@TFileListBox", 2) +
+          "\nkey Enter\nwait 500\ndump last.json\n" +
+          "wait 1000\ndump wrapped.json\n"
+          "wait 1000\ndump next.json\n"
+          "key F5\ndump refreshed.json\n"
+          "close @TForm1\n");
   EXPECT_EQ(run.status, 0) << run.err;
 
   auto sequence = [](const Json& dump) {
@@ -158,16 +159,16 @@ TEST_F(Player, SequenceByKeysAndMenusPlaysTheNextAndWraps) {
 TEST_F(Player, TheFilterAndTheDirectoryListChooseWhatIsListed) {
   WriteSongs({"a.mid"}, 1000);
   Write(Songs() / "bell.wav", Wave(200));
-  Write(Songs() / "gong.au", Bytes{'.', 's', 'n', 'd', 0, 0, 0, 24, 0, 0, 0, 0, 0, 0, 0, 3,
-                                   0, 0, 0x56, 0x22, 0, 0, 0, 1});
+  Write(Songs() / "gong.au", Bytes{'.', 's', 'n', 'd', 0, 0, 0,    24,   0, 0, 0, 0,
+                                   0,   0,   0,   3,   0, 0, 0x56, 0x22, 0, 0, 0, 1});
   Write(Songs() / "sub" / "deep.mid", Song(1000));
   Write(Songs() / "sub" / "deep.wav", Wave(200));
-  Outcome run = Run(
-      "click @TFilterComboBox 70 10\ndump dropped.json\n"
-      "click @ComboLBox 30 20\ndump sound.json\n"
-      "dblclick " + Entry("@TDirectoryListBox", 2) + "\ndump sub.json\n" +
-      "dblclick " + Entry("@TFileListBox", 0) + "\nwait 100\ndump playing.json\n" +
-      "close @TForm1\n");
+  Outcome run =
+      Run("click @TFilterComboBox 70 10\ndump dropped.json\n"
+          "click @ComboLBox 30 20\ndump sound.json\n"
+          "dblclick " +
+          Entry("@TDirectoryListBox", 2) + "\ndump sub.json\n" + "dblclick " +
+          Entry("@TFileListBox", 0) + "\nwait 100\ndump playing.json\n" + "close @TForm1\n");
   EXPECT_EQ(run.status, 0) << run.err;
 
   EXPECT_TRUE(WindowOf(Dump("dropped.json"), "TFilterComboBox")["dropped"].Bool());
@@ -177,8 +178,7 @@ TEST_F(Player, TheFilterAndTheDirectoryListChooseWhatIsListed) {
             (std::vector<std::string>{"bell.wav", "gong.au"}));
   Json sub = Dump("sub.json");
   EXPECT_EQ(sub["cwd"].String(), "C:\\songs\\sub");
-  EXPECT_EQ(WindowOf(sub, "TFileListBox")["items"].Strings(),
-            std::vector<std::string>{"deep.wav"});
+  EXPECT_EQ(WindowOf(sub, "TFileListBox")["items"].Strings(), std::vector<std::string>{"deep.wav"});
   EXPECT_EQ(DeviceOf(Dump("playing.json"))["element"].String(), "C:\\songs\\sub\\deep.wav");
   EXPECT_EQ(DeviceOf(Dump("playing.json"))["type"].String(), "waveaudio");
 }
@@ -202,10 +202,10 @@ class Companions : public Player {
  protected:
   void WriteCompanions() {
     for (const char* name : {"Faders", "Scorepad"})
-      WriteText(Songs() / (std::string(name) + ".exe"),
-                "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" >> '" + OutPath(name) + ".txt'\n" +
-                    extra[name],
-                true);
+      WriteText(
+          Songs() / (std::string(name) + ".exe"),
+          "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" >> '" + OutPath(name) + ".txt'\n" + extra[name],
+          true);
   }
   std::map<std::string, std::string> extra;
 };
@@ -214,10 +214,10 @@ TEST_F(Companions, GetTheSelectedNameWholeAndNeverAsACommand) {
   std::string odd = "my song;touch pwned$(touch pwned2)&.mid";
   WriteSongs({odd, "z\"quote.mid"}, 5000);
   WriteCompanions();
-  Outcome run = Run("dblclick " + Entry("@TFileListBox", 0) + "\nwait 100\n" + "click " +
-                    kVolumeButton + "\ndump volume.json\n" + "click " + kEditorButton +
-                    "\ndump editor.json\n" + "click " + Entry("@TFileListBox", 1) + "\n" +
-                    "click " + kEditorButton + "\n" + "close @TForm1\n");
+  Outcome run =
+      Run("dblclick " + Entry("@TFileListBox", 0) + "\nwait 100\n" + "click " + kVolumeButton +
+          "\ndump volume.json\n" + "click " + kEditorButton + "\ndump editor.json\n" + "click " +
+          Entry("@TFileListBox", 1) + "\n" + "click " + kEditorButton + "\n" + "close @TForm1\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadFile(Out() / "Faders.txt"), "0\n");
   // The name with the double quote never reaches the editor.
@@ -235,9 +235,9 @@ TEST_F(Companions, AnExceptionInAHandlerIsShownAndThePlayerGoesOn) {
   extra["Scorepad"] = "rm -rf '" + (Songs() / "sub").string() + "'\n";
   WriteCompanions();
   Write(Songs() / "sub" / "a.mid", Song(1000));
-  Outcome run = Run("dblclick " + Entry("@TDirectoryListBox", 2) + "\n" + "click " +
-                    kEditorButton + "\n" + "key F5\ndump box.json\n" +
-                    "key Enter\ndump after.json\n" + "close @TForm1\n");
+  Outcome run =
+      Run("dblclick " + Entry("@TDirectoryListBox", 2) + "\n" + "click " + kEditorButton + "\n" +
+          "key F5\ndump box.json\n" + "key Enter\ndump after.json\n" + "close @TForm1\n");
   EXPECT_EQ(run.status, 0) << run.err;
   Json box = Dump("box.json");
   const Json& dialog = WindowOf(box, "#32770");

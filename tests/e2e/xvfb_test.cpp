@@ -73,9 +73,9 @@ class XServer {
   bool Start(std::string* why) {
     int fds[2];
     if (pipe(fds) != 0) return *why = "no pipe", false;
-    pid_ = e2e::Start({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten",
-                       "tcp"},
-                      {}, "/", fds[1]);
+    pid_ =
+        e2e::Start({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                   {}, "/", fds[1]);
     close(fds[1]);
     if (pid_ <= 0) {
       close(fds[0]);

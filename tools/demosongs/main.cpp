@@ -39,8 +39,9 @@ class Track {
   }
   void Tempo(int beatsPerMinute) {
     std::uint32_t micros = 60000000u / static_cast<std::uint32_t>(beatsPerMinute);
-    Add(0, 1, {0xFF, 0x51, 0x03, std::uint8_t(micros >> 16), std::uint8_t(micros >> 8),
-               std::uint8_t(micros)});
+    Add(0, 1,
+        {0xFF, 0x51, 0x03, std::uint8_t(micros >> 16), std::uint8_t(micros >> 8),
+         std::uint8_t(micros)});
   }
   void Name(std::string_view name) {
     Bytes bytes = {0xFF, 0x03, std::uint8_t(name.size())};
@@ -75,7 +76,8 @@ class Track {
     delta(std::max(end, now));
     body.insert(body.end(), {0xFF, 0x2F, 0x00});
     Bytes chunk = {'M', 'T', 'r', 'k'};
-    for (int shift = 24; shift >= 0; shift -= 8) chunk.push_back(std::uint8_t(body.size() >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+      chunk.push_back(std::uint8_t(body.size() >> shift));
     chunk.insert(chunk.end(), body.begin(), body.end());
     return chunk;
   }
@@ -85,8 +87,20 @@ class Track {
 };
 
 Bytes Song(const std::vector<Track>& tracks, std::uint32_t end) {
-  Bytes file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, std::uint8_t(tracks.size()),
-                std::uint8_t(kDivision >> 8), std::uint8_t(kDivision & 0xFF)};
+  Bytes file = {'M',
+                'T',
+                'h',
+                'd',
+                0,
+                0,
+                0,
+                6,
+                0,
+                1,
+                0,
+                std::uint8_t(tracks.size()),
+                std::uint8_t(kDivision >> 8),
+                std::uint8_t(kDivision & 0xFF)};
   for (const Track& track : tracks) {
     Bytes chunk = track.Chunk(end);
     file.insert(file.end(), chunk.begin(), chunk.end());
@@ -134,7 +148,8 @@ std::uint32_t Melody(Track& track, int channel, std::uint32_t start, std::string
 // Every note of a chord ("C4 E4 G4") at once.
 void Chord(Track& track, int channel, std::uint32_t start, std::uint32_t length,
            std::string_view notes, int velocity) {
-  for (std::string_view note : Words(notes)) track.Note(channel, start, length, Key(note), velocity);
+  for (std::string_view note : Words(notes))
+    track.Note(channel, start, length, Key(note), velocity);
 }
 
 constexpr std::uint32_t Beats(double beats) {
@@ -155,10 +170,11 @@ Bytes Aubade() {
   const char* chords[] = {"C4 E4 G4", "A3 C4 E4", "F3 A3 C4", "G3 B3 D4", "C4 E4 G4",
                           "A3 C4 E4", "F3 A3 C4", "G3 B3 D4", "F3 A3 C4", "C4 E4 G4"};
   const char* roots[] = {"C2", "A1", "F1", "G1", "C2", "A1", "F1", "G1", "F1", "C2"};
-  const char* tune[] = {"E5:1 G5:1 C6:1.5 B5:0.5", "A5:2 E5:1 C5:1",     "F5:1.5 E5:0.5 D5:1 C5:1",
-                        "D5:3 G4:1",               "E5:1 G5:1 C6:1 E6:1", "D6:1.5 C6:0.5 A5:2",
-                        "C6:1 A5:1 F5:1 A5:1",     "G5:1 F5:1 E5:1 D5:1", "C5:1 F5:1 A5:1 G5:1",
-                        "C5:4"};
+  const char* tune[] = {"E5:1 G5:1 C6:1.5 B5:0.5", "A5:2 E5:1 C5:1",
+                        "F5:1.5 E5:0.5 D5:1 C5:1", "D5:3 G4:1",
+                        "E5:1 G5:1 C6:1 E6:1",     "D6:1.5 C6:0.5 A5:2",
+                        "C6:1 A5:1 F5:1 A5:1",     "G5:1 F5:1 E5:1 D5:1",
+                        "C5:1 F5:1 A5:1 G5:1",     "C5:4"};
   for (int bar = 0; bar < 10; ++bar) {
     std::uint32_t at = Beats(4.0 * bar);
     Chord(strings, 1, at, Beats(4) - 20, chords[bar], 70);
@@ -185,9 +201,9 @@ Bytes Bossa() {
   const char* chords[] = {"A3 C4 E4 G4", "D3 F#3 A3 C4", "G3 B3 D4 F#4", "C4 E4 G4 B4",
                           "F3 A3 C4 E4", "B2 D3 F3 A3",  "E3 G#3 B3 D4", "A3 C4 E4 G4"};
   const char* roots[] = {"A1", "D2", "G1", "C2", "F1", "B1", "E2", "A1"};
-  const char* tune[] = {"E5:1.5 D5:0.5 C5:1 A4:1", "F#5:1.5 E5:0.5 D5:2", "D5:1 B4:1 G4:1 A4:1",
-                        "B4:3 R:1",                "C5:1.5 A4:0.5 E5:2",  "D5:1 C5:1 B4:1 A4:1",
-                        "G#4:2 B4:1 D5:1",         "C5:3 R:1"};
+  const char* tune[] = {
+      "E5:1.5 D5:0.5 C5:1 A4:1", "F#5:1.5 E5:0.5 D5:2", "D5:1 B4:1 G4:1 A4:1", "B4:3 R:1",
+      "C5:1.5 A4:0.5 E5:2",      "D5:1 C5:1 B4:1 A4:1", "G#4:2 B4:1 D5:1",     "C5:3 R:1"};
   const double comp[] = {0, 1.5, 2.5, 3.5};  // where the guitar strikes within a bar
   for (int pass = 0; pass < 2; ++pass) {
     for (int bar = 0; bar < 8; ++bar) {
@@ -221,9 +237,10 @@ Bytes Carousel() {
   const char* chords[] = {"G3 B3 D4", "D3 F#3 A3", "D3 F#3 A3", "G3 B3 D4",
                           "C4 E4 G4", "G3 B3 D4",  "D3 F#3 A3", "G3 B3 D4"};
   const char* roots[] = {"G2", "D2", "D2", "G2", "C3", "G2", "D2", "G2"};
-  const char* tune[] = {"D5:1 G5:1 B5:1", "A5:2 F#5:1",        "A5:1 D6:1 C6:1", "B5:2 G5:1",
-                        "E5:1 G5:1 C6:1", "B5:1 A5:0.5 G5:0.5 D5:1", "F#5:1 A5:1 C6:1",
-                        "G5:3"};
+  const char* tune[] = {"D5:1 G5:1 B5:1",  "A5:2 F#5:1",
+                        "A5:1 D6:1 C6:1",  "B5:2 G5:1",
+                        "E5:1 G5:1 C6:1",  "B5:1 A5:0.5 G5:0.5 D5:1",
+                        "F#5:1 A5:1 C6:1", "G5:3"};
   for (int pass = 0; pass < 2; ++pass) {
     for (int bar = 0; bar < 8; ++bar) {
       std::uint32_t at = Beats(3.0 * (pass * 8 + bar));
@@ -330,7 +347,8 @@ Bytes Sun(const std::vector<std::int16_t>& samples) {
 
 bool Write(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) {
     std::fprintf(stderr, "demosongs: cannot write %s\n", path.c_str());
@@ -350,14 +368,14 @@ int main(int argc, char** argv) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
-    std::fprintf(stderr, "demosongs: cannot make %s: %s\n", folder.c_str(), error.message().c_str());
+    std::fprintf(stderr, "demosongs: cannot make %s: %s\n", folder.c_str(),
+                 error.message().c_str());
     return 1;
   }
   std::vector<std::int16_t> bell = Bell();
-  bool written = Write(folder / "01_aubade.mid", Aubade()) &&
-                 Write(folder / "02_bossa.mid", Bossa()) &&
-                 Write(folder / "03_carousel.mid", Carousel()) &&
-                 Write(folder / "04_ditty.mid", Ditty()) && Write(folder / "bell.wav", Wave(bell)) &&
-                 Write(folder / "bell.au", Sun(bell));
+  bool written =
+      Write(folder / "01_aubade.mid", Aubade()) && Write(folder / "02_bossa.mid", Bossa()) &&
+      Write(folder / "03_carousel.mid", Carousel()) && Write(folder / "04_ditty.mid", Ditty()) &&
+      Write(folder / "bell.wav", Wave(bell)) && Write(folder / "bell.au", Sun(bell));
   return written ? 0 : 1;
 }
