@@ -7,6 +7,9 @@ set(TD_ALL_LAYERS "")
 # linked with the layer below it. A folder may add its own settings in layer.cmake.
 function(td_add_layer folder)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  # A folder's main.cpp is its program's entry point, never part of the library the tests
+  # link (it would take the place of the test runner's main).
+  list(FILTER sources EXCLUDE REGEX "/${folder}/main\\.cpp$")
   if(NOT sources)
     return()
   endif()
