@@ -342,6 +342,8 @@ LRESULT Handle(ComboBox& c, UINT message, WPARAM wParam, LPARAM lParam) {
         c.buttonDown = false;
         Redraw(c);
       }
+      // Whoever took the mouse while the button was down, the dropped list has it back.
+      if (c.dropped && GetCapture() != c.list) SetCapture(c.list);
       return 0;
     case WM_CANCELMODE:
       if (c.dropped) CloseUp(c, false, true);

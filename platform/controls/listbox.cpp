@@ -338,6 +338,11 @@ LRESULT Handle(ListBox& list, UINT message, WPARAM wParam, LPARAM lParam) {
       SetTop(list, list.top - notches * static_cast<int>(lines));
       return 0;
     }
+    case WM_MOUSEACTIVATE:
+      // A click in a dropped-down list picks an entry; it never takes the activation (and
+      // with it the focus) from the window that holds the combo box.
+      if (list.popup) return MA_NOACTIVATE;
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_MOUSEMOVE:

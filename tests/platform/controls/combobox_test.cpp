@@ -109,6 +109,40 @@ TEST_F(ComboBoxTest, ClickOpensAPickClosesAndNotifiesInOrder) {
   ParentHook() = nullptr;
 }
 
+// A framework over the combo box takes the mouse on a press and lets its own capture go on
+// the release, the way a control that captures the mouse does. The list must still hold the
+// mouse while dropped, and a click in it picks an entry without taking the activation.
+namespace {
+WNDPROC comboProcedure = nullptr;
+LRESULT CapturingProcedure(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  LRESULT result = CallWindowProcA(comboProcedure, w, m, wp, lp);
+  if (m == WM_LBUTTONDOWN) SetCapture(w);
+  if (m == WM_LBUTTONUP && GetCapture() == w) ReleaseCapture();
+  return result;
+}
+}  // namespace
+
+TEST_F(ComboBoxTest, AFrameworkThatTakesTheMouseOnAPressStillLetsTheListPick) {
+  HWND c = Combo();
+  Add(c, {"All files (*.*)", "MIDI (*.mid)", "Wave (*.wav)"});
+  comboProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(c, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CapturingProcedure)));
+  SetActiveWindow(parent_);
+  ClickAt(c, 70, 10);
+  pt::PumpUntilIdle();
+  ASSERT_TRUE(Dropped(c));
+  HWND list = DroppedList();
+  EXPECT_EQ(GetCapture(), list);
+  Notes().clear();
+  POINT item = At(list, 15, 2 * 13 + 6);
+  pt::Click(item.x, item.y);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(Commands(), (std::vector<int>{CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
+  EXPECT_EQ(Current(c), 2);
+  EXPECT_EQ(GetActiveWindow(), parent_);
+  EXPECT_EQ(GetFocus(), c);
+}
+
 TEST_F(ComboBoxTest, EscapeAndAClickOutsideCancelWhatThePointerPassedOver) {
   HWND c = Combo();
   Add(c, {"a", "b", "c"});
