@@ -46,7 +46,9 @@ void TControl::CaptureMouse(bool capture) {
       captureControl = this;
       SetCapture(parent_->Handle());
     }
-  } else {
+  } else if (HasCapture()) {
+    // Only the control's own capture: the window procedure may have handed the mouse on
+    // meanwhile (a combo box gives it to its dropped-down list).
     captureControl = nullptr;
     ReleaseCapture();
   }

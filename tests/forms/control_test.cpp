@@ -222,6 +222,18 @@ TEST_F(ControlCore, ReleaseOutsideGivesNoClickAndCancelModeReleasesOnce) {
   EXPECT_EQ(recorder.events.size(), 3u) << "the real release is an ordinary one, still no click";
 }
 
+TEST_F(ControlCore, LettingGoOfTheMouseLeavesACaptureHeldByAnotherWindow) {
+  auto* first = Add<TTestWinControl>(form, RECT{0, 0, 50, 50});
+  auto* second = Add<TTestWinControl>(form, RECT{60, 0, 110, 50});
+  first->CaptureMouse(true);
+  // The window procedure hands the mouse on (as a combo box does to its dropped list).
+  SetCapture(second->Handle());
+  first->CaptureMouse(false);
+  EXPECT_EQ(GetCapture(), second->Handle());
+  second->CaptureMouse(false);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(ControlCore, ClickHandlerThatFreesItsControlEndsTheMessageSafely) {
   auto* child = Add<TTestGraphic>(form, RECT{40, 30, 140, 80});
   MouseRecorder recorder;
