@@ -8,13 +8,6 @@
 #include "forms/drag.h"
 #include "forms/wndproc.h"
 
-namespace {
-
-// The margins the edit child gets on each side with new-style controls.
-constexpr LPARAM kEditMargins = 3;
-
-}  // namespace
-
 TD_IMPLEMENT_CLASS(TCustomComboBox)
 void TCustomComboBox::Describe(Describer& d) {
   d.Message(FN_COMMAND, &TCustomComboBox::FNCommand);
@@ -114,10 +107,11 @@ void TCustomComboBox::ForgetChildren() {
   editProc_ = listProc_ = nullptr;
 }
 
+// With new-style controls the edit child fills its place in the combo box edge to edge:
+// both of its margins are 0, after creation and after every font change.
 void TCustomComboBox::SetEditMargins() {
   if (editWindow_ != nullptr)
-    SendMessageA(editWindow_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
-                 MAKELPARAM(kEditMargins, 0));
+    SendMessageA(editWindow_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
 }
 
 void TCustomComboBox::SetSorted(bool value) {

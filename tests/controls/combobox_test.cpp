@@ -115,7 +115,7 @@ TEST_F(ComboBoxTest, TypingInTheEditReachesTheKeyEventsAndOnChange) {
   EXPECT_EQ(events.changes, 2);
 }
 
-TEST_F(ComboBoxTest, SimpleStyleFindsItsListAndEditChildren) {
+TEST_F(ComboBoxTest, SimpleStyleFindsItsListAndEditChildrenAndClearsTheEditMargins) {
   auto* combo = Add<TComboBox>(form, RECT{10, 10, 155, 120});
   combo->SetStyle(cbsSimple);
   EXPECT_EQ(combo->StyleFlags() & csFixedHeight, 0);
@@ -123,6 +123,11 @@ TEST_F(ComboBoxTest, SimpleStyleFindsItsListAndEditChildren) {
   ASSERT_NE(combo->ListWindow(), nullptr);
   ASSERT_NE(combo->EditWindow(), nullptr);
   EXPECT_EQ(GetParent(combo->EditWindow()), combo->Handle());
+  // The edit's text starts at its edges, also after a font change.
+  EXPECT_EQ(SendMessageA(combo->EditWindow(), EM_GETMARGINS, 0, 0), 0);
+  SendMessageA(combo->EditWindow(), EM_SETMARGINS, EC_LEFTMARGIN, 5);
+  combo->Font()->SetHeight(-13);
+  EXPECT_EQ(SendMessageA(combo->EditWindow(), EM_GETMARGINS, 0, 0), 0);
   combo->SetStyle(cbsDropDownList);
   EXPECT_NE(combo->StyleFlags() & csFixedHeight, 0);
   EXPECT_EQ(combo->EditWindow(), nullptr);
