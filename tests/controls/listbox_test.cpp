@@ -247,7 +247,30 @@ TEST_F(ListBoxTest, DefaultOwnerDrawingShowsSelectionAndFocus) {
   for (int x = selected.left; x < selected.left + 10; ++x)
     dotted += pt::WindowPixel(list->Handle(), x, selected.top) != ColorToRGB(clHighlight);
   EXPECT_GE(dotted, 4);
-  pt::SavePng(pt::CaptureWindow(form->Handle()), "/tmp/listbox_owner.png");
+}
+
+TEST_F(ListBoxTest, PaintingIntoAGivenContextDrawsFromTheTopEntryDownToTheHeight) {
+  auto* list = NewList(RECT{10, 10, 131, 107});  // 97 high: entries at 0, 16, ... 96
+  list->OnPaintEntry = TPaintEntryEvent(&events, &TEventLog::Paint);
+  Fill(list, 20);
+  list->SetTopIndex(3);
+  pt::PumpUntilIdle();
+  events.painted.clear();
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 121, 97);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageA(list->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  ASSERT_EQ(events.painted.size(), 7u);
+  EXPECT_EQ(events.painted.begin()->first, 3);
+  EXPECT_EQ(events.painted.rbegin()->first, 9);
+  EXPECT_EQ(events.lastRect.top, 96);
+  EXPECT_EQ(events.lastRect.right, 121);
+  EXPECT_TRUE(events.lastState.Empty()) << "drawn as neither selected nor focused";
 }
 
 TEST_F(ListBoxTest, UpdateBracketsSwitchRedrawingOffAndOn) {
