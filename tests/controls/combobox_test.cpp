@@ -100,6 +100,46 @@ TEST_F(ComboBoxTest, PickingAnEntryFromTheDropDownSetsTheTextAndRaisesClickAndCh
   EXPECT_GE(events.changes, 1);
 }
 
+TEST_F(ComboBoxTest, TheDropDownShowsDropDownCountEntriesAtMost) {
+  TComboBox* combo = NewCombo(cbsDropDownList);
+  for (const char* s : {"a", "b", "c", "d", "e"}) combo->Items()->Add(s);
+  auto droppedHeight = [&] {
+    combo->SetDroppedDown(true);
+    pt::PumpUntilIdle();
+    RECT rect{};
+    SendMessageA(combo->Handle(), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&rect));
+    combo->SetDroppedDown(false);
+    pt::PumpUntilIdle();
+    return static_cast<int>(rect.bottom - rect.top) - combo->Height();
+  };
+  const int entry = static_cast<int>(SendMessageA(combo->Handle(), CB_GETITEMHEIGHT, 0, 0));
+  combo->SetDropDownCount(2);
+  EXPECT_EQ(droppedHeight(), 2 * entry + 2);
+  combo->SetDropDownCount(8);
+  EXPECT_EQ(droppedHeight(), 5 * entry + 2) << "no more than the entries";
+  combo->Items()->Clear();
+  EXPECT_EQ(droppedHeight(), entry + 2) << "room for one entry at least";
+  EXPECT_EQ(events.dropDowns, 3);
+}
+
+TEST_F(ComboBoxTest, AFocusMovedByOnDropDownKeepsTheListClosed) {
+  TComboBox* combo = NewCombo(cbsDropDownList);
+  Fill(combo);
+  auto* other = Add<TTestWinControl>(form, RECT{200, 10, 250, 30});
+  combo->SetFocus();
+  pt::PumpUntilIdle();
+  struct TMover : TObject {
+    TWinControl* target;
+    void Move(TObject*) { target->SetFocus(); }
+  } mover;
+  mover.target = other;
+  combo->OnDropDown = TNotifyEvent(&mover, &TMover::Move);
+  combo->SetDroppedDown(true);
+  pt::PumpUntilIdle();
+  EXPECT_TRUE(other->Focused());
+  EXPECT_FALSE(combo->DroppedDown());
+}
+
 TEST_F(ComboBoxTest, TypingInTheEditReachesTheKeyEventsAndOnChange) {
   TComboBox* combo = NewCombo();
   combo->OnKeyPress = TKeyPressEvent(&events, &TComboEvents::KeyPress);
