@@ -80,5 +80,11 @@ void WindowsChanged();
 // the windows hold there first (installed by the window manager).
 void SetScreenPreparer(void (*prepare)());
 
+// Scrolling what is already drawn (surface coordinates): the pixels of `source` that lie in
+// `readable` move by (dx, dy) to where they land inside both `limit` and `readable`. Answers
+// that destination: the rest of `limit` is what the scroll uncovered.
+Region MoveBits(Surface& surface, const Region& readable, const RECT& source, const RECT& limit,
+                int dx, int dy);
+
 }  // namespace gdi
 }  // namespace platform

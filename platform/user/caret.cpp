@@ -90,6 +90,12 @@ void ShowCaretAfterPaint(HWND window) {
   if (--caret.paintHidden == 0 && caret.hidden == 0) Draw(true);
 }
 
+void OffsetCaret(HWND window, const RECT& area, int dx, int dy) {
+  if (!Live() || window != caret.window || !Contains(area, caret.position)) return;
+  caret.position.x += dx;
+  caret.position.y += dy;
+}
+
 }  // namespace platform::user
 
 using namespace platform::user;
