@@ -508,6 +508,10 @@ void ComboListNotify(HWND combo, WORD code) {
         Commit(*c, Current(*c), true);  // the simple kind's list
       }
       return;
+    case LBN_SELCANCEL:
+      // Anywhere outside the list, the combo box's own field and button included, closes it.
+      if (c->dropped) CloseUp(*c, false, true);
+      return;
     case LBN_DBLCLK:
       Notify(*c, CBN_DBLCLK);
       return;
@@ -532,14 +536,6 @@ void ComboPopupRelease(HWND combo) {
   if (!c || !c->buttonDown) return;
   c->buttonDown = false;
   Redraw(*c);
-}
-
-void ComboPopupPressOutside(HWND combo, POINT screen) {
-  std::shared_ptr<ComboBox> c = ComboOf(combo);
-  if (!c) return;
-  (void)screen;
-  // Anywhere outside the list, the combo box's own field and button included, closes it.
-  CloseUp(*c, false, true);
 }
 
 LRESULT ComboBoxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -99,10 +99,8 @@ void EndTracking(ListBox& list, bool notify);
 void AttachListToCombo(HWND list, HWND combo, bool popup);
 // What a combo box's list tells its combo (combobox.cpp): LBN_ codes, and for the
 // dropped-down list the end of a pick (LBN_SELCHANGE after a release on an entry,
-// LBN_SELCANCEL for a release elsewhere).
+// LBN_SELCANCEL for a press outside the list, which holds the mouse capture).
 void ComboListNotify(HWND combo, WORD code);
-// A press on the screen outside the dropped-down list, which holds the mouse capture.
-void ComboPopupPressOutside(HWND combo, POINT screen);
 // The left button went up while the dropped-down list held the mouse.
 void ComboPopupRelease(HWND combo);
 

@@ -119,7 +119,7 @@ LRESULT PopupMouse(ListBox& list, UINT message, WPARAM wParam, LPARAM lParam) {
         if (list.Alive() && IsWindowVisible(window)) SetCapture(window);
         return 0;
       }
-      ComboPopupPressOutside(list.combo, screen);
+      ComboListNotify(list.combo, LBN_SELCANCEL);
       return 0;
     }
     case WM_LBUTTONUP: {
