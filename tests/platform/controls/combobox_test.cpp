@@ -317,3 +317,35 @@ TEST_F(ComboBoxTest, ClassicLookOfTheClosedBox) {
   EXPECT_EQ(pt::WindowPixel(c, left + 14, 15), kShadow);
   EXPECT_EQ(pt::WindowPixel(c, left + 7, 8), kBlack);  // the arrow's tip row
 }
+
+TEST_F(ComboBoxTest, ExtendedUiOpensWithDownAndTheFieldHeightIsSetApart) {
+  HWND c = Combo();
+  Add(c, {"one", "two", "three"});
+  EXPECT_EQ(SendMessageA(c, CB_SETEXTENDEDUI, TRUE, 0), CB_OKAY);
+  EXPECT_TRUE(SendMessageA(c, CB_GETEXTENDEDUI, 0, 0));
+  SetFocus(c);
+  pt::PumpUntilIdle();
+  Notes().clear();
+  pt::PressKey(VK_F4);  // does nothing in the extended interface
+  pt::PumpUntilIdle();
+  EXPECT_FALSE(Dropped(c));
+  EXPECT_EQ(Current(c), CB_ERR);
+  pt::PressKey(VK_DOWN);  // opens instead of selecting
+  pt::PumpUntilIdle();
+  EXPECT_TRUE(Dropped(c));
+  EXPECT_EQ(Commands(), (std::vector<int>{CBN_DROPDOWN}));
+  pt::PressKey(VK_ESCAPE);
+  pt::PumpUntilIdle();
+  EXPECT_FALSE(Dropped(c));
+
+  // The selection field's height (-1) makes the window taller; the entries keep theirs.
+  EXPECT_EQ(SendMessageA(c, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 20), CB_OKAY);
+  RECT r;
+  GetWindowRect(c, &r);
+  EXPECT_EQ(r.bottom - r.top, 20 + 6);
+  EXPECT_EQ(SendMessageA(c, CB_GETITEMHEIGHT, 0, 0), 13);
+  EXPECT_EQ(SendMessageA(c, CB_SETITEMHEIGHT, 0, 17), CB_OKAY);
+  EXPECT_EQ(SendMessageA(c, CB_GETITEMHEIGHT, 0, 0), 17);
+  EXPECT_EQ(SendMessageA(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), 20);
+  EXPECT_EQ(SendMessageA(c, CB_SETITEMHEIGHT, 0, 300), CB_ERR);  // no taller than 255
+}

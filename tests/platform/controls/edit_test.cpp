@@ -144,3 +144,50 @@ TEST_F(EditTest, MousePlacesTheCaretSelectsWordsAndDragsASelection) {
   EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{1, 7}));
   EXPECT_EQ(GetCapture(), nullptr);
 }
+
+TEST_F(EditTest, PasswordFieldShowsStarsAndKeepsTheText) {
+  HWND secret = Edit(ES_AUTOHSCROLL | ES_PASSWORD, "abc");
+  HWND stars = Make(WC_EDITA, "***", ES_AUTOHSCROLL, 10, 40, 120, 21, 5, WS_EX_CLIENTEDGE);
+  SetFocus(parent_);
+  pt::PumpUntilIdle();
+  EXPECT_EQ(Text(secret), "abc");
+  EXPECT_EQ(SendMessageA(secret, EM_GETPASSWORDCHAR, 0, 0), '*');
+  for (int x = 0; x < 60; ++x)
+    for (int y = 0; y < 17; ++y)
+      ASSERT_EQ(pt::WindowPixel(secret, x, y), pt::WindowPixel(stars, x, y)) << x << ", " << y;
+  SendMessageA(secret, EM_SETPASSWORDCHAR, 0, 0);  // 0: the text shows
+  pt::PumpUntilIdle();
+  bool differs = false;
+  for (int x = 0; x < 60 && !differs; ++x)
+    for (int y = 0; y < 17 && !differs; ++y)
+      differs = pt::WindowPixel(secret, x, y) != pt::WindowPixel(stars, x, y);
+  EXPECT_TRUE(differs);
+}
+
+TEST_F(EditTest, MarginsMoveTheTextAndTheParentColoursTheField) {
+  HBRUSH yellow = CreateSolidBrush(RGB(255, 255, 0));
+  ParentHook() = [&](UINT m, WPARAM wp, LPARAM) -> LRESULT {
+    if (m != WM_CTLCOLOREDIT) return -12345;
+    SetBkColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 0));
+    return reinterpret_cast<LRESULT>(yellow);
+  };
+  HWND e = Edit(ES_AUTOHSCROLL, "text");
+  int left = LOWORD(SendMessageA(e, EM_GETMARGINS, 0, 0));
+  int before = LOWORD(SendMessageA(e, EM_POSFROMCHAR, 0, 0));
+  SendMessageA(e, EM_SETMARGINS, EC_LEFTMARGIN, MAKELONG(10, 0));
+  EXPECT_EQ(LOWORD(SendMessageA(e, EM_GETMARGINS, 0, 0)), 10);
+  EXPECT_EQ(LOWORD(SendMessageA(e, EM_POSFROMCHAR, 0, 0)), before + 10 - left);
+  pt::PumpUntilIdle();
+  EXPECT_GE(CountOf(WM_CTLCOLOREDIT), 1);
+  EXPECT_EQ(pt::WindowPixel(e, 110, 8), RGB(255, 255, 0));
+  // A read-only field asks for the static colours instead.
+  Notes().clear();
+  SendMessageA(e, EM_SETREADONLY, TRUE, 0);
+  pt::PumpUntilIdle();
+  EXPECT_GE(CountOf(WM_CTLCOLORSTATIC), 1);
+  EXPECT_EQ(CountOf(WM_CTLCOLOREDIT), 0);
+  EXPECT_NE(pt::WindowPixel(e, 110, 8), RGB(255, 255, 0));
+  DestroyWindow(e);
+  ParentHook() = nullptr;
+  DeleteObject(yellow);
+}

@@ -187,3 +187,36 @@ TEST_F(ScrollBarTest, ClassicLookOfArrowsAndThumb) {
   EXPECT_EQ(PixelsOf(bar, track, kWhite) + PixelsOf(bar, track, kFace), 16 * 52);
   EXPECT_NEAR(PixelsOf(bar, track, kWhite), 16 * 52 / 2, 1);
 }
+
+TEST_F(ScrollBarTest, BarsShownHiddenAndArrowsDisabledOnRequest) {
+  HWND w = Window();
+  RECT client;
+  ASSERT_TRUE(ShowScrollBar(w, SB_HORZ, TRUE));
+  GetClientRect(w, &client);
+  EXPECT_EQ(client.bottom, 184);
+  EXPECT_TRUE(GetWindowLongA(w, GWL_STYLE) & WS_HSCROLL);
+  // The vertical bar now ends above the size box: its down arrow is at rows 268..283.
+  pt::PumpUntilIdle();
+  EXPECT_EQ(pt::ScreenPixel(291, 277), kBlack);  // the down arrow's tip row, drawn black
+  EXPECT_TRUE(EnableScrollBar(w, SB_VERT, ESB_DISABLE_RTDN));
+  EXPECT_FALSE(EnableScrollBar(w, SB_VERT, ESB_DISABLE_RTDN));  // nothing changed
+  pt::PumpUntilIdle();
+  EXPECT_NE(pt::ScreenPixel(291, 277), kBlack);  // greyed
+  scrolls.clear();
+  pt::MouseDown(291, 277);
+  pt::MouseUp(291, 277);
+  pt::PumpUntilIdle();
+  std::vector<int> codes = Codes();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), SB_LINEDOWN), 0);
+  pt::MouseDown(291, 105);  // the up arrow still works
+  pt::MouseUp(291, 105);
+  pt::PumpUntilIdle();
+  codes = Codes();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), SB_LINEUP), 1);
+  EXPECT_TRUE(EnableScrollBar(w, SB_BOTH, ESB_ENABLE_BOTH));
+  ASSERT_TRUE(ShowScrollBar(w, SB_BOTH, FALSE));
+  GetClientRect(w, &client);
+  EXPECT_EQ(client.right, 200);
+  EXPECT_EQ(client.bottom, 200);
+  EXPECT_FALSE(ShowScrollBar(w, 7, TRUE));
+}
