@@ -39,6 +39,7 @@ struct ListBox : Control {
   bool focused = false;
   bool tracking = false;    // a left press is being followed
   WPARAM trackKeys = 0;     // the modifier keys of the press
+  bool clicked = false;     // the press (or the drag) reached an entry: the release reports it
   int scrollDirection = 0;  // while tracking outside: -1 up, 1 down
   bool updatingBars = false;
   char lastTyped = 0;

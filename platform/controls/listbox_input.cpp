@@ -59,7 +59,8 @@ void Drag(ListBox& list, POINT p) {
   bool outside = false;
   int index = ItemAt(list, p, &outside);
   if (list.Count() == 0 || (outside && Inside(client, p))) return;
-  Changed(list, SelectAt(list, index, list.trackKeys, false));
+  SelectAt(list, index, list.trackKeys, false);
+  list.clicked = true;
 }
 
 LRESULT Press(ListBox& list, UINT message, WPARAM keys, POINT p) {
@@ -73,9 +74,18 @@ LRESULT Press(ListBox& list, UINT message, WPARAM keys, POINT p) {
   SetCapture(window);
   list.tracking = true;
   list.trackKeys = keys;
+  list.clicked = false;
   if (list.Count() == 0 || outside) return 0;
-  Changed(list, SelectAt(list, index, keys, true));
-  if (message == WM_LBUTTONDBLCLK && list.Alive()) NotifyList(list, LBN_DBLCLK);
+  bool changed = SelectAt(list, index, keys, true);
+  if (message == WM_LBUTTONDBLCLK) {
+    // The first click has reported itself; the second speaks only of what it changed.
+    Changed(list, changed);
+    if (list.Alive()) NotifyList(list, LBN_DBLCLK);
+    return 0;
+  }
+  // A click reports the selection when the button goes up, even an entry that was
+  // selected already (a program may have selected it without a word).
+  list.clicked = true;
   return 0;
 }
 
@@ -211,10 +221,12 @@ void SpaceKey(ListBox& list) {
 }  // namespace
 
 void EndTracking(ListBox& list, bool notify) {
-  (void)notify;
+  bool clicked = list.clicked;
   list.tracking = false;
+  list.clicked = false;
   StartScrolling(list, 0);
   if (GetCapture() == list.window && !list.popup) ReleaseCapture();
+  if (notify && clicked && list.Alive() && list.Count() > 0) NotifyList(list, LBN_SELCHANGE);
 }
 
 void ListTimer(ListBox& list) {
@@ -229,7 +241,8 @@ void ListTimer(ListBox& list) {
   if (!list.tracking) return;
   int edge = list.scrollDirection < 0 ? list.top
                                       : std::min(list.top + PageSize(list) - 1, list.Count() - 1);
-  Changed(list, SelectAt(list, edge, list.trackKeys, false));
+  SelectAt(list, edge, list.trackKeys, false);
+  list.clicked = true;
 }
 
 LRESULT ListMouse(ListBox& list, UINT message, WPARAM wParam, LPARAM lParam) {
