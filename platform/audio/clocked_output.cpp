@@ -38,7 +38,7 @@ class ClockedOutput : public Output {
       sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     }
     buffer_.resize(static_cast<std::size_t>(kChunkFrames) * kChannels);
-    lastMs_ = ClockMilliseconds();
+    WithRealTime([this](std::uint64_t now, std::uint64_t) { renderedTo_ = now; });
     listener_ =
         AddClockListener([this](std::uint64_t from, std::uint64_t to) { OnVirtual(from, to); });
     running_ = true;
@@ -73,29 +73,21 @@ class ClockedOutput : public Output {
   void OnVirtual(std::uint64_t from, std::uint64_t to) {
     std::lock_guard<std::mutex> guard(renderLock_);
     RenderFrames(Due(to) - Due(from));
-    lastMs_ = to;
   }
 
-  // Real time: wakes every few milliseconds and renders what the clock says is due.
+  // Real time: wakes every few milliseconds and renders what the clock says is due. The
+  // two time lines never mix: the clock cannot turn virtual while a real span renders,
+  // and real time that passed while it was virtual is not rendered afterwards.
   void Pace() {
-    bool wasVirtual = false;
     while (running_) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      if (ClockIsVirtual()) {
-        wasVirtual = true;
-        continue;
-      }
-      std::lock_guard<std::mutex> guard(renderLock_);
-      std::uint64_t now = ClockMilliseconds();
-      // Back from the virtual clock: real time starts now, not where virtual time stopped.
-      if (wasVirtual) {
-        wasVirtual = false;
-        lastMs_ = now;
-        continue;
-      }
-      if (now <= lastMs_) continue;
-      RenderFrames(Due(now) - Due(lastMs_));
-      lastMs_ = now;
+      WithRealTime([this](std::uint64_t now, std::uint64_t resumed) {
+        std::lock_guard<std::mutex> guard(renderLock_);
+        std::uint64_t from = std::max(renderedTo_, resumed);
+        if (now <= from) return;
+        RenderFrames(Due(now) - Due(from));
+        renderedTo_ = now;
+      });
     }
   }
 
@@ -121,7 +113,7 @@ class ClockedOutput : public Output {
   SNDFILE* file_ = nullptr;
   std::mutex renderLock_;
   std::vector<float> buffer_;
-  std::uint64_t lastMs_ = 0;
+  std::uint64_t renderedTo_ = 0;  // real time rendered so far (the pacing thread's)
   int listener_ = 0;
   std::atomic<bool> running_{false};
   std::thread pacer_;

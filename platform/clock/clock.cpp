@@ -12,6 +12,9 @@ struct ClockState {
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
   std::atomic<bool> isVirtual{false};
   std::atomic<std::uint64_t> virtualNow{0};
+  // Held while switching and while real-time work runs (WithRealTime).
+  std::mutex modeLock;
+  std::uint64_t resumed = 0;  // real time of the last return from virtual time
   std::mutex listenersLock;
   std::map<int, ClockListener> listeners;
   int nextId = 1;
@@ -22,24 +25,43 @@ ClockState& TheClock() {
   return *state;
 }
 
-}  // namespace
-
-std::uint64_t ClockMilliseconds() {
-  ClockState& state = TheClock();
-  if (state.isVirtual) return state.virtualNow;
+std::uint64_t RealMilliseconds(const ClockState& state) {
   return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                         std::chrono::steady_clock::now() - state.start)
                                         .count());
 }
 
+}  // namespace
+
+std::uint64_t ClockMilliseconds() {
+  ClockState& state = TheClock();
+  if (state.isVirtual) return state.virtualNow;
+  return RealMilliseconds(state);
+}
+
 bool ClockIsVirtual() { return TheClock().isVirtual; }
 
 void UseVirtualClock(std::uint64_t start) {
-  TheClock().virtualNow = start;
-  TheClock().isVirtual = true;
+  ClockState& state = TheClock();
+  std::lock_guard<std::mutex> guard(state.modeLock);
+  state.virtualNow = start;
+  state.isVirtual = true;
 }
 
-void UseRealClock() { TheClock().isVirtual = false; }
+void UseRealClock() {
+  ClockState& state = TheClock();
+  std::lock_guard<std::mutex> guard(state.modeLock);
+  if (state.isVirtual) state.resumed = RealMilliseconds(state);
+  state.isVirtual = false;
+}
+
+bool WithRealTime(const std::function<void(std::uint64_t now, std::uint64_t resumed)>& work) {
+  ClockState& state = TheClock();
+  std::lock_guard<std::mutex> guard(state.modeLock);
+  if (state.isVirtual) return false;
+  work(RealMilliseconds(state), state.resumed);
+  return true;
+}
 
 void AdvanceVirtualClock(std::uint64_t milliseconds) {
   ClockState& state = TheClock();

@@ -21,6 +21,14 @@ void UseVirtualClock(std::uint64_t start = 0);
 // Back to real time (the real clock continues from where it was at platform start).
 void UseRealClock();
 
+// For work that keeps pace with real time (an output rendering what the clock says is
+// due): runs `work(now, resumed)` unless the clock is virtual, and answers whether it ran.
+// `now` is the real time; `resumed` is when the clock last came back from virtual time
+// (0 if it never left), so nothing before it passed in real time for this work. Switching
+// the clock waits until `work` returns, so the work never overlaps virtual time; it must
+// not switch the clock itself.
+bool WithRealTime(const std::function<void(std::uint64_t now, std::uint64_t resumed)>& work);
+
 // Moves the virtual clock forward. Listeners run in registration order on the calling
 // thread, once per call, with the old and new time; the null audio sink renders the
 // samples of exactly that span, timers fall due after it.

@@ -1,4 +1,5 @@
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "audio/sources.h"
@@ -153,4 +154,42 @@ TEST_F(AudioEngine, SourcesAreDestroyedOnTheGuiThreadNeverByTheRender) {
   engine.Collect();
   EXPECT_EQ(destroyedOn, std::this_thread::get_id());
   engine.Release();
+}
+
+// The null output keeps real time on a thread of its own and the virtual clock on the
+// thread that moves it. A spell of virtual time, however short, must neither rush the real
+// time rendering (the gap between the two clocks rendered at once) nor freeze it (waiting
+// for real time to catch up with the virtual).
+TEST_F(AudioEngine, RealTimeRenderingIsUntouchedByASpellOfVirtualTime) {
+  using std::chrono::steady_clock;
+  platform::UseRealClock();
+  Track t;
+  t.NoteOn(0, 0, 60).NoteOff(57600, 0, 60).End(0);  // a minute
+  MCIDEVICEID id = OpenSong(Smf(0, 480, {t}));
+  ASSERT_EQ(Play(id, kWindow), 0u);
+  auto spell = [](std::uint64_t start) {
+    platform::UseVirtualClock(start);
+    platform::AdvanceVirtualClock(1);
+    platform::UseRealClock();
+  };
+  auto advancesBy = [&](DWORD ms) {
+    DWORD from = static_cast<DWORD>(Status(id, MCI_STATUS_POSITION));
+    auto deadline = steady_clock::now() + std::chrono::seconds(10);
+    while (Status(id, MCI_STATUS_POSITION) < from + ms && steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return Status(id, MCI_STATUS_POSITION) >= from + ms;
+  };
+  ASSERT_TRUE(advancesBy(20));
+
+  DWORD before = static_cast<DWORD>(Status(id, MCI_STATUS_POSITION));
+  auto start = steady_clock::now();
+  spell(0);
+  EXPECT_TRUE(advancesBy(20));
+  auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(steady_clock::now() - start);
+  // Rendering may lag the clock by a turn of the output's thread, never run ahead of it.
+  EXPECT_LT(Status(id, MCI_STATUS_POSITION) - before, DWORD(elapsed.count()) + 2000);
+
+  spell(std::uint64_t{1} << 40);
+  EXPECT_TRUE(advancesBy(20));
+  EXPECT_EQ(Status(id, MCI_STATUS_MODE), DWORD_PTR(MCI_MODE_PLAY));
 }

@@ -2,12 +2,14 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "audio/engine.h"
-#include "platform/clock.h"
 #include "mci/driver.h"
 #include "mci/notify.h"
+#include "platform/clock.h"
 #include "platform/win32.h"
 #include "tests/platform/mci/midi_builder.h"
 
@@ -23,13 +25,20 @@ class MediaSession : public ::testing::Test {
   void SetUp() override {
     platform::UseVirtualClock(0);
     platform::audio::Engine::Get().SetOutputSetting("null");
+    // On the virtual clock the thread that moves the clock renders and tells the ends of
+    // plays, so every notification comes from the test's own thread; one from another
+    // thread would be an output rendering on its own, which the clock must never allow.
     platform::mci::SetNotificationHook([this](HWND window, WPARAM flag, MCIDEVICEID device) {
-      notes.push_back({window, flag, device});
+      if (std::this_thread::get_id() != testThread)
+        ++foreignNotes;
+      else
+        notes.push_back({window, flag, device});
     });
   }
   void TearDown() override {
     mciSendCommandA(MCI_ALL_DEVICE_ID, MCI_CLOSE, MCI_WAIT, 0);
     platform::mci::SetNotificationHook(nullptr);
+    EXPECT_EQ(foreignNotes, 0) << "notifications from a thread other than the test's";
     platform::audio::Engine::Get().SetOutputSetting("");
     platform::UseRealClock();
   }
@@ -70,4 +79,6 @@ class MediaSession : public ::testing::Test {
   static inline HWND const kOther = reinterpret_cast<HWND>(0x5678);
   testmedia::ScratchFolder folder;
   std::vector<Notification> notes;
+  std::thread::id testThread = std::this_thread::get_id();
+  std::atomic<int> foreignNotes{0};
 };
