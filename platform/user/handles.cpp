@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 
+#include "backend/backend.h"
 #include "controls/classes.h"
 #include "gdi/objects.h"
 #include "platform/kernel.h"
@@ -153,6 +154,10 @@ void EnsureStarted() {
   InstallHostInput();
   StartedFlag().store(true);
   controls::RegisterBuiltInClasses();
+  // The backend is chosen now, before the program sets a timer or stamps a message: a
+  // scripted run switches to its virtual clock here, and anything timed earlier would
+  // stand on real time.
+  backend::Current();
 }
 
 bool Started() { return StartedFlag().load(); }
