@@ -33,11 +33,13 @@ class TControlScrollBar : public TPersistent {
   bool Visible() const { return visible_; }
   void SetVisible(bool value);
   bool IsScrollBarVisible() const;
-  // Brings the window's scroll bar in line with range and position.
+  // Brings the window's scroll bars in line with range and position.
   void Update();
 
  private:
   friend class TScrollingWinControl;
+  // Shows or hides the window's bar and sets its range, page and position.
+  void Apply(bool show, int page);
   TScrollingWinControl* control_;
   TScrollBarKind kind_;
   int position_ = 0;
@@ -59,8 +61,10 @@ class TScrollingWinControl : public TWinControl {
   void SetAutoScroll(bool value);
   // Scrolls so that control is wholly in view.
   void ScrollInView(TControl* control);
-  // Ranges from the children's extent, then the bars' visibility.
+  // Ranges from the children's extent, then the bars' visibility, range, page and
+  // position on the window.
   void UpdateScrollBars();
+  // Moves every child by (dx, dy).
   void ScrollBy(int dx, int dy);
 
  protected:

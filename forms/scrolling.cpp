@@ -40,14 +40,39 @@ void TControlScrollBar::SetVisible(bool value) {
 
 bool TControlScrollBar::IsScrollBarVisible() const { return shown_; }
 
-void TControlScrollBar::Update() {
-  if (!control_->HasWindow()) return;
-  int bar = kind_ == sbHorizontal ? SB_HORZ : SB_VERT;
-  int client = kind_ == sbHorizontal ? control_->ClientWidth() : control_->ClientHeight();
-  bool show = visible_ && range_ > client;
-  // PENDING(platform scroll bars): ShowScrollBar and SetScrollInfo.
+void TControlScrollBar::Update() { control_->UpdateScrollBars(); }
+
+void TControlScrollBar::Apply(bool show, int page) {
+  // A position beyond what the page leaves (the window grew, the bar went away) scrolls
+  // the children back.
+  int limit = std::max(0, range_ - page);
+  if (position_ > limit) {
+    int delta = position_ - limit;
+    position_ = limit;
+    if (kind_ == sbHorizontal)
+      control_->ScrollBy(delta, 0);
+    else
+      control_->ScrollBy(0, delta);
+  }
   shown_ = show;
-  (void)bar;
+  HWND handle = control_->Handle();
+  int bar = kind_ == sbHorizontal ? SB_HORZ : SB_VERT;
+  LONG style = kind_ == sbHorizontal ? WS_HSCROLL : WS_VSCROLL;
+  bool showing = (GetWindowLongA(handle, GWL_STYLE) & style) != 0;
+  if (show) {
+    // The bar runs over the whole extent, one unit a pixel; the page is the client area.
+    SCROLLINFO info{sizeof(SCROLLINFO),
+                    SIF_RANGE | SIF_PAGE | SIF_POS,
+                    0,
+                    range_ - 1,
+                    static_cast<UINT>(page),
+                    position_,
+                    0};
+    SetScrollInfo(handle, bar, &info, TRUE);
+    if ((GetWindowLongA(handle, GWL_STYLE) & style) == 0) ShowScrollBar(handle, bar, TRUE);
+  } else if (showing) {
+    ShowScrollBar(handle, bar, FALSE);
+  }
 }
 
 TD_IMPLEMENT_CLASS(TScrollingWinControl)
@@ -84,19 +109,35 @@ void TScrollingWinControl::AlignControls(TControl* control, RECT& rect) {
 void TScrollingWinControl::UpdateScrollBars() {
   if (updatingScrollBars_ || !HasWindow()) return;
   updatingScrollBars_ = true;
-  if (autoScroll_) {
-    int right = 0, bottom = 0;
-    for (int i = 0; i < ControlCount(); ++i) {
-      TControl* child = Controls(i);
-      if (!child->Visible() || child->Align() != alNone) continue;
-      right = std::max(right, child->Left() + child->Width() + horzScrollBar_->position_);
-      bottom = std::max(bottom, child->Top() + child->Height() + vertScrollBar_->position_);
+  try {
+    if (autoScroll_) {
+      int right = 0, bottom = 0;
+      for (int i = 0; i < ControlCount(); ++i) {
+        TControl* child = Controls(i);
+        if (!child->Visible() || child->Align() != alNone) continue;
+        right = std::max(right, child->Left() + child->Width() + horzScrollBar_->position_);
+        bottom = std::max(bottom, child->Top() + child->Height() + vertScrollBar_->position_);
+      }
+      horzScrollBar_->range_ = right;
+      vertScrollBar_->range_ = bottom;
     }
-    horzScrollBar_->range_ = right;
-    vertScrollBar_->range_ = bottom;
+    // The client area as it would be without bars; each bar that shows takes its room
+    // from the other's page, so one bar can bring the other.
+    LONG style = GetWindowLongA(Handle(), GWL_STYLE);
+    int barWidth = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    int width = ClientWidth() + ((style & WS_VSCROLL) != 0 ? barWidth : 0);
+    int height = ClientHeight() + ((style & WS_HSCROLL) != 0 ? barHeight : 0);
+    TControlScrollBar& vert = *vertScrollBar_;
+    TControlScrollBar& horz = *horzScrollBar_;
+    bool showVert = vert.visible_ && vert.range_ > height;
+    bool showHorz = horz.visible_ && horz.range_ > width - (showVert ? barWidth : 0);
+    if (showHorz && !showVert) showVert = vert.visible_ && vert.range_ > height - barHeight;
+    vert.Apply(showVert, std::max(0, height - (showHorz ? barHeight : 0)));
+    horz.Apply(showHorz, std::max(0, width - (showVert ? barWidth : 0)));
+  } catch (...) {
+    updatingScrollBars_ = false;
+    throw;
   }
-  vertScrollBar_->Update();
-  horzScrollBar_->Update();
   updatingScrollBars_ = false;
 }
 
@@ -148,9 +189,13 @@ void TScrollingWinControl::WMScrollBar(TMessage& message) {
       position += client;
       break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-      position = HIWORD(message.WParam);
+    case SB_THUMBTRACK: {
+      // The message carries 16 bits of the position; the bar keeps all of it.
+      SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+      int which = bar->Kind() == sbHorizontal ? SB_HORZ : SB_VERT;
+      position = GetScrollInfo(Handle(), which, &info) ? info.nTrackPos : HIWORD(message.WParam);
       break;
+    }
     case SB_TOP:
       position = 0;
       break;
