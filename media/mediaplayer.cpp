@@ -2,6 +2,7 @@
 // its window, the display control and the notifications of the device.
 #include "media/mediaplayer.h"
 
+#include "controls/menus.h"
 #include "runtime/exceptions.h"
 #include "runtime/text.h"
 
@@ -25,7 +26,8 @@ void TMediaPlayer::Describe(Describer& d) {
   d.Property("Visible", &TMediaPlayer::Visible, &TMediaPlayer::SetVisible).Default(true);
   d.Property("ParentShowHint", &TMediaPlayer::ParentShowHint, &TMediaPlayer::SetParentShowHint)
       .Default(true);
-  d.Property("PopupMenu", &TMediaPlayer::PopupMenuComponent, &TMediaPlayer::SetPopupMenuComponent);
+  d.Property("PopupMenu", &TMediaPlayer::PopupMenu<TPopupMenu>,
+             &TMediaPlayer::SetPopupMenu<TPopupMenu>);
   d.Property("ShowHint", &TMediaPlayer::ShowHint, &TMediaPlayer::SetShowHint);
   d.Property("TabOrder", &TMediaPlayer::TabOrder, &TMediaPlayer::SetTabOrder).Default(-1);
   d.Property("TabStop", &TMediaPlayer::TabStop, &TMediaPlayer::SetTabStop).Default(true);

@@ -1,7 +1,9 @@
 // The player as a form description stores it: its published properties and events, and
 // the open after loading.
 #include "classes/reader.h"
+#include "classes/rtti.h"
 #include "classes/streams.h"
+#include "controls/menus.h"
 #include "tests/media/media_fixture.h"
 
 // The form compiler is a build tool, not a library: its sources are compiled in here.
@@ -20,12 +22,14 @@ class TPlayerForm : public TForm {
   void MCClick(TObject*, TMPBtnType, bool&) {}
 
   TMediaPlayer* MC = nullptr;
+  TPopupMenu* PlayerMenu = nullptr;
   int notifications = 0;
 };
 
 TD_IMPLEMENT_CLASS(TPlayerForm)
 void TPlayerForm::Describe(Describer& d) {
   d.Field("MC", &TPlayerForm::MC);
+  d.Field("PlayerMenu", &TPlayerForm::PlayerMenu);
   d.Method("MCNotify", &TPlayerForm::MCNotify);
   d.Method("MCClick", &TPlayerForm::MCClick);
 }
@@ -42,9 +46,9 @@ class MediaPlayerDescription : public ::testing::Test {
     delete form;
     pt::EndSession();
   }
-  void Read(const std::string& playerProperties) {
-    std::string text =
-        "TPlayerForm PlayerForm {\n  TMediaPlayer MC {\n" + playerProperties + "\n  }\n}\n";
+  void Read(const std::string& playerProperties, const std::string& others = "") {
+    std::string text = "TPlayerForm PlayerForm {\n  TMediaPlayer MC {\n" + playerProperties +
+                       "\n  }\n" + others + "}\n";
     rescomp::Bytes bytes = rescomp::CompileFormText(text, ".", "player.txt");
     TMemoryStream stream;
     stream.WriteBuffer(bytes.data(), static_cast<Longint>(bytes.size()));
@@ -108,6 +112,22 @@ TEST_F(MediaPlayerDescription, PropertiesAndEventsAreSetAndAutoOpenOpensAfterLoa
   mc->SetTimeFormat(MCI_FORMAT_MILLISECONDS);
   pt::PumpUntilIdle();
   EXPECT_EQ(form->notifications, 1);
+}
+
+TEST_F(MediaPlayerDescription, ThePopUpMenuIsATypedReference) {
+  const TPropInfo* property = TMediaPlayer::StaticClass().FindProperty("PopupMenu");
+  ASSERT_NE(property, nullptr);
+  EXPECT_EQ(property->Type().ClassType, &TPopupMenu::StaticClass());
+
+  Read("    PopupMenu = PlayerMenu", "  TPopupMenu PlayerMenu {\n  }\n");
+  ASSERT_NE(form->PlayerMenu, nullptr);
+  EXPECT_EQ(form->MC->PopupMenu(), form->PlayerMenu);
+  delete form;
+  form = nullptr;
+
+  // A reference to a component that is no pop-up menu is not taken.
+  Read("    PopupMenu = Other", "  TMediaPlayer Other {\n    Visible = false\n  }\n");
+  EXPECT_EQ(form->MC->PopupMenuComponent(), nullptr);
 }
 
 }  // namespace
