@@ -40,6 +40,8 @@ class TControlScrollBar : public TPersistent {
   friend class TScrollingWinControl;
   // Shows or hides the window's bar and sets its range, page and position.
   void Apply(bool show, int page);
+  // Sets the position and moves the children by the change.
+  void MoveTo(int value);
   TScrollingWinControl* control_;
   TScrollBarKind kind_;
   int position_ = 0;

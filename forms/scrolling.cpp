@@ -19,13 +19,17 @@ void TControlScrollBar::SetPosition(int value) {
   int limit = std::max(0, range_ - client);
   value = std::clamp(value, 0, limit);
   if (value == position_) return;
+  MoveTo(value);
+  Update();
+}
+
+void TControlScrollBar::MoveTo(int value) {
   int delta = position_ - value;
   position_ = value;
   if (kind_ == sbHorizontal)
     control_->ScrollBy(delta, 0);
   else
     control_->ScrollBy(0, delta);
-  Update();
 }
 
 void TControlScrollBar::SetRange(int value) {
@@ -46,14 +50,7 @@ void TControlScrollBar::Apply(bool show, int page) {
   // A position beyond what the page leaves (the window grew, the bar went away) scrolls
   // the children back.
   int limit = std::max(0, range_ - page);
-  if (position_ > limit) {
-    int delta = position_ - limit;
-    position_ = limit;
-    if (kind_ == sbHorizontal)
-      control_->ScrollBy(delta, 0);
-    else
-      control_->ScrollBy(0, delta);
-  }
+  if (position_ > limit) MoveTo(limit);
   shown_ = show;
   HWND handle = control_->Handle();
   int bar = kind_ == sbHorizontal ? SB_HORZ : SB_VERT;
