@@ -8,6 +8,7 @@
 
 #include "controls/classes.h"
 #include "controls/combobox.h"
+#include "kernel/names.h"
 
 namespace platform::controls {
 namespace {
@@ -176,16 +177,6 @@ LRESULT GetText(const ListBox& list, int index, char* buffer) {
   }
   std::memcpy(buffer, item.text.c_str(), item.text.size() + 1);
   return static_cast<LRESULT>(item.text.size());
-}
-
-bool SameNoCase(const std::string& a, const char* b, std::size_t length) {
-  for (std::size_t i = 0; i < length; ++i) {
-    auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
 }
 
 int Find(const ListBox& list, WPARAM start, LPARAM value, bool exact) {
@@ -558,7 +549,7 @@ int FindPrefix(const ListBox& list, int after, const std::string& prefix, bool e
     int i = (after + step) % count;
     const std::string& text = list.items[static_cast<std::size_t>(i)].text;
     if (exact ? text.size() != prefix.size() : text.size() < prefix.size()) continue;
-    if (SameNoCase(text, prefix.data(), prefix.size())) return i;
+    if (kernel::SameNoCase(std::string_view(text).substr(0, prefix.size()), prefix)) return i;
   }
   return LB_ERR;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kernel/names.h"
 #include "platform/types.h"
 #include "private.h"
 
@@ -79,8 +80,5 @@ bool InterruptibleSleep(DWORD milliseconds);
 
 // Windows attribute bits of a host entry (name is the last part, for the hidden bit).
 DWORD AttributesOf(const std::string& name, unsigned mode);
-
-// ASCII case-insensitive equality, the rule for Windows names.
-bool SameNoCase(const std::string& a, const std::string& b);
 
 }  // namespace platform::kernel

@@ -147,7 +147,7 @@ int DriveOf(const KernelState& state, const std::string& root) {
 
 }  // namespace
 
-bool SameNoCase(const std::string& a, const std::string& b) {
+bool SameNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (Fold(a[i]) != Fold(b[i])) return false;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "kernel/names.h"
 #include "platform/win32.h"
 
 namespace {
@@ -40,17 +41,6 @@ struct Open {
 std::vector<Open>& Handles() {
   static auto* handles = new std::vector<Open>();
   return *handles;
-}
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
 }
 
 bool IsRoot(HKEY key) {
@@ -92,12 +82,12 @@ const Key* Lookup(ULONG_PTR root, const std::string& path, bool* exists) {
   for (const Key& key : Keys()) {
     if (key.root != root) continue;
     std::string stored = key.path;
-    if (SameNoCase(stored, path)) {
+    if (platform::kernel::SameNoCase(stored, path)) {
       *exists = true;
       return &key;
     }
     if (stored.size() > path.size() && stored[path.size()] == '\\' &&
-        SameNoCase(stored.substr(0, path.size()), path))
+        platform::kernel::SameNoCase(stored.substr(0, path.size()), path))
       *exists = true;
   }
   return nullptr;
@@ -140,7 +130,7 @@ LSTATUS RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, 
   if (data && !size) return ERROR_INVALID_PARAMETER;
   if (!open.key) return ERROR_FILE_NOT_FOUND;
   for (const Value& value : open.key->values) {
-    if (!SameNoCase(value.name, name ? name : "")) continue;
+    if (!platform::kernel::SameNoCase(value.name, name ? name : "")) continue;
     if (type) *type = value.type;
     DWORD needed = static_cast<DWORD>(value.data.size() + (value.type == REG_SZ ? 1 : 0));
     if (!size) return ERROR_SUCCESS;

@@ -11,6 +11,7 @@
 
 #include "audio/engine.h"
 #include "backend/backend.h"
+#include "kernel/names.h"
 #include "platform/clock.h"
 #include "platform/testing.h"
 #include "platform/win32.h"
@@ -22,17 +23,6 @@ namespace platform::script {
 namespace {
 
 namespace pt = platform::testing;
-
-bool SameClass(const std::string& a, const char* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i]; ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return i == a.size() && b[i] == '\0';
-}
 
 void Collect(const user::Window* parent, std::vector<const user::Window*>& out) {
   for (const user::Window* c : parent->children) {
@@ -93,7 +83,8 @@ class Runner {
       if (!user::ReallyVisible(w)) continue;
       char name[256] = {};
       GetClassNameA(w->handle, name, sizeof(name));
-      if (SameClass(line.target.className, name) && ++seen == line.target.index) return w->handle;
+      if (kernel::SameNoCase(line.target.className, name) && ++seen == line.target.index)
+        return w->handle;
     }
     std::string which = line.target.index > 1 ? " number " + std::to_string(line.target.index) : "";
     Fail(line, "no visible window of the class \"" + line.target.className + "\"" + which);
