@@ -89,12 +89,12 @@ bool ParseTarget(std::string_view text, Target* target, std::string* error) {
   return true;
 }
 
-bool ParseKeys(std::string_view spec, std::vector<UINT>* keys, std::string* error) {
+bool ParseKeys(std::string_view text, std::vector<UINT>* keys, std::string* error) {
   std::size_t start = 0;
-  while (start <= spec.size()) {
-    std::size_t plus = spec.find('+', start);
+  while (start <= text.size()) {
+    std::size_t plus = text.find('+', start);
     std::string_view name =
-        spec.substr(start, plus == std::string_view::npos ? plus : plus - start);
+        text.substr(start, plus == std::string_view::npos ? plus : plus - start);
     UINT key = KeyByName(name);
     if (!key) {
       *error = "no key is called \"" + std::string(name) + "\"";

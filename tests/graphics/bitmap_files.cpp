@@ -12,10 +12,10 @@ void Put32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
   Put16(bytes, value >> 16);
 }
 
-std::vector<std::uint8_t> PackedDib(const DibSpec& spec) {
+std::vector<std::uint8_t> PackedDib(const DibLayout& layout) {
   std::vector<std::uint8_t> bytes;
-  std::vector<std::uint32_t> table = spec.table;
-  const int defaultCount = spec.bits <= 8 ? 1 << spec.bits : 0;
+  std::vector<std::uint32_t> table = layout.table;
+  const int defaultCount = layout.bits <= 8 ? 1 << layout.bits : 0;
   if (table.empty()) {
     for (int i = 0; i < defaultCount; ++i) {
       const std::uint32_t level =
@@ -23,48 +23,48 @@ std::vector<std::uint8_t> PackedDib(const DibSpec& spec) {
       table.push_back(level << 16 | level << 8 | level);
     }
   }
-  if (spec.core) {
+  if (layout.core) {
     Put32(bytes, 12);
-    Put16(bytes, static_cast<std::uint32_t>(spec.width));
-    Put16(bytes, static_cast<std::uint32_t>(spec.height));
-    Put16(bytes, spec.planes);
-    Put16(bytes, static_cast<std::uint32_t>(spec.bits));
+    Put16(bytes, static_cast<std::uint32_t>(layout.width));
+    Put16(bytes, static_cast<std::uint32_t>(layout.height));
+    Put16(bytes, layout.planes);
+    Put16(bytes, static_cast<std::uint32_t>(layout.bits));
     for (std::uint32_t color : table) {
       bytes.push_back(static_cast<std::uint8_t>(color));
       bytes.push_back(static_cast<std::uint8_t>(color >> 8));
       bytes.push_back(static_cast<std::uint8_t>(color >> 16));
     }
   } else {
-    const std::uint32_t stride = ((spec.width * spec.bits + 31) / 32) * 4;
+    const std::uint32_t stride = ((layout.width * layout.bits + 31) / 32) * 4;
     Put32(bytes, 40);
-    Put32(bytes, static_cast<std::uint32_t>(spec.width));
-    Put32(bytes, static_cast<std::uint32_t>(spec.topDown ? -spec.height : spec.height));
-    Put16(bytes, spec.planes);
-    Put16(bytes, static_cast<std::uint32_t>(spec.bits));
-    Put32(bytes, spec.compression);
-    Put32(bytes, stride * static_cast<std::uint32_t>(spec.height));
+    Put32(bytes, static_cast<std::uint32_t>(layout.width));
+    Put32(bytes, static_cast<std::uint32_t>(layout.topDown ? -layout.height : layout.height));
+    Put16(bytes, layout.planes);
+    Put16(bytes, static_cast<std::uint32_t>(layout.bits));
+    Put32(bytes, layout.compression);
+    Put32(bytes, stride * static_cast<std::uint32_t>(layout.height));
     Put32(bytes, 2835);
     Put32(bytes, 2835);
     Put32(bytes, static_cast<std::uint32_t>(
                      table.size() == static_cast<std::size_t>(defaultCount) ? 0 : table.size()));
     Put32(bytes, 0);
-    if (spec.compression == 3) {
-      for (std::uint32_t mask : spec.masks) Put32(bytes, mask);
+    if (layout.compression == 3) {
+      for (std::uint32_t mask : layout.masks) Put32(bytes, mask);
     }
     for (std::uint32_t color : table) Put32(bytes, color);
   }
-  const std::size_t stride = ((static_cast<std::size_t>(spec.width) * spec.bits + 31) / 32) * 4;
-  for (int stored = 0; stored < spec.height; ++stored) {
-    const int y = spec.topDown ? stored : spec.height - 1 - stored;
+  const std::size_t stride = ((static_cast<std::size_t>(layout.width) * layout.bits + 31) / 32) * 4;
+  for (int stored = 0; stored < layout.height; ++stored) {
+    const int y = layout.topDown ? stored : layout.height - 1 - stored;
     std::vector<std::uint8_t> row(stride, 0);
-    for (int x = 0; x < spec.width; ++x) {
-      const std::uint32_t v = spec.value(x, y);
-      switch (spec.bits) {
+    for (int x = 0; x < layout.width; ++x) {
+      const std::uint32_t v = layout.value(x, y);
+      switch (layout.bits) {
         case 1:
         case 4:
         case 8: {
-          const std::size_t bit = static_cast<std::size_t>(x) * spec.bits;
-          row[bit / 8] |= static_cast<std::uint8_t>(v << (8 - spec.bits - bit % 8));
+          const std::size_t bit = static_cast<std::size_t>(x) * layout.bits;
+          row[bit / 8] |= static_cast<std::uint8_t>(v << (8 - layout.bits - bit % 8));
           break;
         }
         case 16:
@@ -89,12 +89,12 @@ std::vector<std::uint8_t> PackedDib(const DibSpec& spec) {
   return bytes;
 }
 
-std::vector<std::uint8_t> BitmapFileBytes(const DibSpec& spec) {
-  const std::vector<std::uint8_t> dib = PackedDib(spec);
-  const int defaultCount = spec.bits <= 8 ? 1 << spec.bits : 0;
-  const std::size_t tableCount = spec.table.empty() ? defaultCount : spec.table.size();
+std::vector<std::uint8_t> BitmapFileBytes(const DibLayout& layout) {
+  const std::vector<std::uint8_t> dib = PackedDib(layout);
+  const int defaultCount = layout.bits <= 8 ? 1 << layout.bits : 0;
+  const std::size_t tableCount = layout.table.empty() ? defaultCount : layout.table.size();
   const std::size_t infoSize =
-      spec.core ? 12 + 3 * tableCount : 40 + 4 * tableCount + (spec.compression == 3 ? 12 : 0);
+      layout.core ? 12 + 3 * tableCount : 40 + 4 * tableCount + (layout.compression == 3 ? 12 : 0);
   std::vector<std::uint8_t> bytes = {'B', 'M'};
   Put32(bytes, static_cast<std::uint32_t>(dib.size() + 14));
   Put32(bytes, 0);
@@ -104,7 +104,7 @@ std::vector<std::uint8_t> BitmapFileBytes(const DibSpec& spec) {
 }
 
 std::vector<std::uint8_t> IconFileBytes(int size, int images) {
-  DibSpec colour;
+  DibLayout colour;
   colour.width = size;
   colour.height = size;
   colour.bits = 4;

@@ -10,7 +10,7 @@ namespace graphics_test {
 
 // A device-independent bitmap: its header kind, depth and a value per pixel (a colour
 // index up to 8 bits per pixel, a 5-5-5 word at 16, 0x00RRGGBB above).
-struct DibSpec {
+struct DibLayout {
   int width = 4;
   int height = 3;
   int bits = 4;
@@ -25,9 +25,9 @@ struct DibSpec {
   };
 };
 
-std::vector<std::uint8_t> PackedDib(const DibSpec& spec);
+std::vector<std::uint8_t> PackedDib(const DibLayout& layout);
 // "BM", the file size, the offset of the bits, then the packed DIB.
-std::vector<std::uint8_t> BitmapFileBytes(const DibSpec& spec);
+std::vector<std::uint8_t> BitmapFileBytes(const DibLayout& layout);
 // A 16-colour icon file of one size x size image whose left half is opaque red and
 // whose right half is transparent; `images` directory entries (all pointing at it).
 std::vector<std::uint8_t> IconFileBytes(int size = 32, int images = 1);

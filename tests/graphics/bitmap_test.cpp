@@ -65,16 +65,16 @@ TEST_F(BitmapFiles, EveryDepthReadsAndWritesBackUnchanged) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message()
                  << c.bits << " bits, " << (c.core ? "12" : "40") << "-byte header");
-    DibSpec spec;
-    spec.width = 7;
-    spec.height = 5;
-    spec.bits = c.bits;
-    spec.core = c.core;
-    if (c.bits == 4 || c.bits == 8) spec.table = table16;
-    if (c.bits == 1) spec.table = {0x000000, 0xFFFFFF};
+    DibLayout layout;
+    layout.width = 7;
+    layout.height = 5;
+    layout.bits = c.bits;
+    layout.core = c.core;
+    if (c.bits == 4 || c.bits == 8) layout.table = table16;
+    if (c.bits == 1) layout.table = {0x000000, 0xFFFFFF};
     if (c.bits == 8 && c.core) continue;
-    spec.value = c.value;
-    const std::vector<std::uint8_t> file = BitmapFileBytes(spec);
+    layout.value = c.value;
+    const std::vector<std::uint8_t> file = BitmapFileBytes(layout);
     TBitmap bitmap;
     Load(bitmap, file);
     EXPECT_EQ(bitmap.Width(), 7);
@@ -94,25 +94,27 @@ TEST_F(BitmapFiles, EveryDepthReadsAndWritesBackUnchanged) {
 }
 
 TEST_F(BitmapFiles, TopDownRowsAndBitFieldsReadTheirPixelsWhereTheyAre) {
-  DibSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.bits = 32;
-  spec.topDown = true;
-  spec.value = [](int x, int y) { return y == 0 ? 0xFF0000u : static_cast<std::uint32_t>(x); };
+  DibLayout layout;
+  layout.width = 3;
+  layout.height = 2;
+  layout.bits = 32;
+  layout.topDown = true;
+  layout.value = [](int x, int y) { return y == 0 ? 0xFF0000u : static_cast<std::uint32_t>(x); };
   TBitmap bitmap;
-  Load(bitmap, BitmapFileBytes(spec));
+  Load(bitmap, BitmapFileBytes(layout));
   EXPECT_EQ(bitmap.Height(), 2);
   EXPECT_EQ(static_cast<COLORREF>(bitmap.Canvas()->Pixels(1, 0)), RGB(255, 0, 0));
 
   // The channel masks come between the header and the pixels.
-  spec.topDown = false;
-  spec.compression = 3;
-  spec.masks[0] = 0x0000FF00;  // red
-  spec.masks[1] = 0x00FF0000;  // green
-  spec.masks[2] = 0xFF000000;  // blue
-  spec.value = [](int x, int) { return x == 0 ? 0x00FF0000u : x == 1 ? 0x0000FF00u : 0xFF000000u; };
-  Load(bitmap, BitmapFileBytes(spec));
+  layout.topDown = false;
+  layout.compression = 3;
+  layout.masks[0] = 0x0000FF00;  // red
+  layout.masks[1] = 0x00FF0000;  // green
+  layout.masks[2] = 0xFF000000;  // blue
+  layout.value = [](int x, int) {
+    return x == 0 ? 0x00FF0000u : x == 1 ? 0x0000FF00u : 0xFF000000u;
+  };
+  Load(bitmap, BitmapFileBytes(layout));
   EXPECT_EQ(static_cast<COLORREF>(bitmap.Canvas()->Pixels(0, 1)), RGB(0, 255, 0));
   EXPECT_EQ(static_cast<COLORREF>(bitmap.Canvas()->Pixels(1, 1)), RGB(255, 0, 0));
   EXPECT_EQ(static_cast<COLORREF>(bitmap.Canvas()->Pixels(2, 1)), RGB(0, 0, 255));
@@ -120,13 +122,13 @@ TEST_F(BitmapFiles, TopDownRowsAndBitFieldsReadTheirPixelsWhereTheyAre) {
 
 TEST_F(BitmapFiles, EveryTruncationIsRefusedAndTheImageBeforeItStays) {
   for (bool core : {false, true}) {
-    DibSpec spec;
-    spec.width = 5;
-    spec.height = 3;
-    spec.core = core;
-    const std::vector<std::uint8_t> file = BitmapFileBytes(spec);
+    DibLayout layout;
+    layout.width = 5;
+    layout.height = 3;
+    layout.core = core;
+    const std::vector<std::uint8_t> file = BitmapFileBytes(layout);
     TBitmap bitmap;
-    Load(bitmap, BitmapFileBytes(DibSpec{}));
+    Load(bitmap, BitmapFileBytes(DibLayout{}));
     const TBitmapImage* good = bitmap.Image();
     EventLog log;
     log.Watch(bitmap);
@@ -152,7 +154,7 @@ TEST_F(BitmapFiles, EveryTruncationIsRefusedAndTheImageBeforeItStays) {
 }
 
 TEST_F(BitmapFiles, WrongSignaturesAndHeadersAreRefused) {
-  std::vector<std::uint8_t> file = BitmapFileBytes(DibSpec{});
+  std::vector<std::uint8_t> file = BitmapFileBytes(DibLayout{});
   TBitmap bitmap;
   Load(bitmap, file);
   const TBitmapImage* good = bitmap.Image();
@@ -172,7 +174,7 @@ TEST_F(BitmapFiles, WrongSignaturesAndHeadersAreRefused) {
   EXPECT_EQ(bitmap.Image(), good);
 
   // Planes other than 1 are found when the platform bitmap is made.
-  DibSpec planes;
+  DibLayout planes;
   planes.planes = 2;
   Load(bitmap, BitmapFileBytes(planes));
   try {
@@ -185,7 +187,7 @@ TEST_F(BitmapFiles, WrongSignaturesAndHeadersAreRefused) {
 
 TEST_F(BitmapFiles, AnEmptyDataEntryIsAnEmptyBitmapThatWritesOnlyItsLength) {
   TBitmap bitmap;
-  Load(bitmap, BitmapFileBytes(DibSpec{}));
+  Load(bitmap, BitmapFileBytes(DibLayout{}));
   ByteStream stream({0, 0, 0, 0});
   bitmap.ReadStoredData(stream);
   EXPECT_TRUE(bitmap.IsBlank());
@@ -196,13 +198,13 @@ TEST_F(BitmapFiles, AnEmptyDataEntryIsAnEmptyBitmapThatWritesOnlyItsLength) {
 }
 
 TEST_F(Bitmaps, CopiesShareAnImageUntilOneChangesItsSize) {
-  DibSpec spec;
-  spec.width = 6;
-  spec.height = 4;
-  spec.bits = 24;
-  spec.value = [](int, int) { return 0x0000FFu; };
+  DibLayout layout;
+  layout.width = 6;
+  layout.height = 4;
+  layout.bits = 24;
+  layout.value = [](int, int) { return 0x0000FFu; };
   TBitmap first, second;
-  Load(first, BitmapFileBytes(spec));
+  Load(first, BitmapFileBytes(layout));
   EventLog log;
   log.Watch(second);
   second.CopyFrom(&first);
@@ -232,10 +234,10 @@ TEST_F(Bitmaps, CopiesShareAnImageUntilOneChangesItsSize) {
 }
 
 TEST_F(Bitmaps, DrawingOnOneOfTwoCopiesChangesOnlyThatOne) {
-  DibSpec spec;
-  spec.bits = 24;
-  spec.value = [](int, int) { return 0x00FF00u; };
-  const std::vector<std::uint8_t> file = BitmapFileBytes(spec);
+  DibLayout layout;
+  layout.bits = 24;
+  layout.value = [](int, int) { return 0x00FF00u; };
+  const std::vector<std::uint8_t> file = BitmapFileBytes(layout);
   TBitmap first, second;
   Load(first, file);
   second.CopyFrom(&first);
@@ -302,9 +304,9 @@ TEST_F(Bitmaps, TakesAPlatformBitmapAsItsWholeImage) {
 }
 
 TEST_F(Bitmaps, GoingDormantKeepsThePictureAndGivesThePlatformObjectsBack) {
-  DibSpec spec;
-  spec.table = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  const std::vector<std::uint8_t> file = BitmapFileBytes(spec);
+  DibLayout layout;
+  layout.table = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const std::vector<std::uint8_t> file = BitmapFileBytes(layout);
   TBitmap bitmap;
   Load(bitmap, file);
   HBITMAP handle = bitmap.Handle();
@@ -321,13 +323,13 @@ TEST_F(Bitmaps, GoingDormantKeepsThePictureAndGivesThePlatformObjectsBack) {
 }
 
 TEST_F(Bitmaps, TheTransparentColourIsTheBottomLeftPixel) {
-  DibSpec spec;
-  spec.width = 4;
-  spec.height = 3;
-  spec.bits = 24;
-  spec.value = [](int x, int y) { return x == 0 && y == 2 ? 0x800080u : 0x000000u; };
+  DibLayout layout;
+  layout.width = 4;
+  layout.height = 3;
+  layout.bits = 24;
+  layout.value = [](int x, int y) { return x == 0 && y == 2 ? 0x800080u : 0x000000u; };
   TBitmap bitmap;
-  Load(bitmap, BitmapFileBytes(spec));
+  Load(bitmap, BitmapFileBytes(layout));
   EXPECT_EQ(static_cast<std::uint32_t>(bitmap.TransparentColor()), 0x02800080u);
 }
 
@@ -351,13 +353,13 @@ TEST_F(Bitmaps, ResourceBitmapsReadAsFiles) {
 }
 
 TEST_F(Bitmaps, DrawnOnACanvasStretchedIntoTheRectangle) {
-  DibSpec spec;
-  spec.width = 2;
-  spec.height = 1;
-  spec.bits = 24;
-  spec.value = [](int x, int) { return x == 0 ? 0xFF0000u : 0x0000FFu; };
+  DibLayout layout;
+  layout.width = 2;
+  layout.height = 1;
+  layout.bits = 24;
+  layout.value = [](int x, int) { return x == 0 ? 0xFF0000u : 0x0000FFu; };
   TBitmap bitmap;
-  Load(bitmap, BitmapFileBytes(spec));
+  Load(bitmap, BitmapFileBytes(layout));
   MemoryContext context(8, 4);
   TCanvas canvas;
   canvas.SetHandle(context.dc);

@@ -113,10 +113,10 @@ TEST_F(MainWindowDescription, PicturesDeclareDataWhenItDiffersFromTheAncestor) {
     return filer.declared[0].second;
   };
   TBitmap empty, picture, same, other;
-  ByteStream file(BitmapFileBytes(DibSpec{}));
+  ByteStream file(BitmapFileBytes(DibLayout{}));
   picture.LoadFrom(file);
   same.CopyFrom(&picture);
-  DibSpec otherSpec;
+  DibLayout otherSpec;
   otherSpec.value = [](int, int) { return 7u; };
   ByteStream otherFile(BitmapFileBytes(otherSpec));
   other.LoadFrom(otherFile);
