@@ -139,6 +139,18 @@ bool ValidInfoSize(UINT size) {
   return OldLayout(size) || size == 48 || size == sizeof(MENUITEMINFOA);
 }
 
+// The menu exists and the item record is there with a size we know (the error is set
+// when not).
+template <class Info>
+bool UsableInfo(HMENU menu, const Info* info) {
+  if (!LookupMenu(menu)) return false;
+  if (!info || !ValidInfoSize(info->cbSize)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  return true;
+}
+
 // Applies the fields of a MENUITEMINFOA that its mask names.
 bool ApplyInfo(Menu* parent, MenuItem& item, const MENUITEMINFOA& info) {
   UINT mask = info.fMask;
@@ -293,11 +305,7 @@ BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCSTR newItem) {
 BOOL InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA info) {
   Menu* owner;
   int index;
-  if (!LookupMenu(menu)) return FALSE;
-  if (!info || !ValidInfoSize(info->cbSize)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (!UsableInfo(menu, info)) return FALSE;
   if (!InsertionPoint(menu, item, byPosition != FALSE, &owner, &index)) return FALSE;
   MenuItem made;
   if (!ApplyInfo(owner, made, *info)) return FALSE;
@@ -327,11 +335,7 @@ BOOL ModifyMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR idNewItem, LPCS
 BOOL SetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA info) {
   Menu* owner;
   int index;
-  if (!LookupMenu(menu)) return FALSE;
-  if (!info || !ValidInfoSize(info->cbSize)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (!UsableInfo(menu, info)) return FALSE;
   if (!FindMenuItem(menu, item, byPosition != FALSE, &owner, &index)) return FALSE;
   MenuItem changed = owner->items[static_cast<std::size_t>(index)];
   if (!ApplyInfo(owner, changed, *info)) return FALSE;
@@ -343,11 +347,7 @@ BOOL SetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA i
 BOOL GetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOA info) {
   Menu* owner;
   int index;
-  if (!LookupMenu(menu)) return FALSE;
-  if (!info || !ValidInfoSize(info->cbSize)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+  if (!UsableInfo(menu, info)) return FALSE;
   if (!FindMenuItem(menu, item, byPosition != FALSE, &owner, &index)) return FALSE;
   const MenuItem& it = owner->items[static_cast<std::size_t>(index)];
   UINT mask = info->fMask;
