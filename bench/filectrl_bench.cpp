@@ -14,10 +14,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/scratch_folders.h"
 #include "filectrl/filelist.h"
 #include "forms/form.h"
 #include "platform/testing.h"
@@ -27,38 +27,18 @@ namespace {
 constexpr int kEntries = 10000;
 
 // One folder per share of matching files (half of them .mid, half .RMI), made on first use
-// and removed at exit, and one empty folder to stand in between readings.
-class Folders {
- public:
-  ~Folders() {
-    std::error_code ignored;
-    for (auto& [share, folder] : folders_) std::filesystem::remove_all(folder, ignored);
-  }
-  const std::string& For(int share) {
-    auto it = folders_.find(share);
-    if (it != folders_.end()) return it->second;
-    std::string folder = (std::filesystem::temp_directory_path() / "td-bench-XXXXXX").string();
-    if (mkdtemp(folder.data()) == nullptr) std::abort();
-    const int matching = kEntries * share / 100;
-    for (int i = 0; i < kEntries; ++i) {
-      // Created in an order unrelated to the sorted one.
-      const int n = i * 7919 % kEntries;
-      char name[32];
-      if (n < matching)
-        std::snprintf(name, sizeof name, n % 2 == 0 ? "song%05d.mid" : "Song%05d.RMI", n);
-      else
-        std::snprintf(name, sizeof name, "note%05d.txt", n);
-      std::ofstream(folder + "/" + name) << "x";
-    }
-    return folders_[share] = folder;
-  }
-
- private:
-  std::map<int, std::string> folders_;
-};
-
-Folders& TheFolders() {
-  static Folders folders;
+// and removed at exit.
+bench::ScratchFolders& TheFolders() {
+  static bench::ScratchFolders folders(kEntries, [](int i, int matching) {
+    // Created in an order unrelated to the sorted one.
+    const int n = i * 7919 % kEntries;
+    char name[32];
+    if (n < matching)
+      std::snprintf(name, sizeof name, n % 2 == 0 ? "song%05d.mid" : "Song%05d.RMI", n);
+    else
+      std::snprintf(name, sizeof name, "note%05d.txt", n);
+    return std::string(name);
+  });
   return folders;
 }
 

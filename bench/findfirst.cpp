@@ -12,42 +12,21 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 
+#include "bench/scratch_folders.h"
 #include "platform/win32.h"
 
 namespace {
 
 constexpr int kEntries = 10000;
 
-// One folder per share of matching entries, made on first use and removed at exit.
-class Folders {
- public:
-  ~Folders() {
-    std::error_code ignored;
-    for (auto& [share, folder] : folders_) std::filesystem::remove_all(folder, ignored);
-  }
-  const std::string& For(int share) {
-    auto it = folders_.find(share);
-    if (it != folders_.end()) return it->second;
-    std::string folder = (std::filesystem::temp_directory_path() / "td-bench-XXXXXX").string();
-    if (mkdtemp(folder.data()) == nullptr) std::abort();
-    int matching = kEntries * share / 100;
-    for (int i = 0; i < kEntries; ++i) {
-      char name[32];
-      std::snprintf(name, sizeof name, i < matching ? "song%05d.MID" : "note%05d.txt", i);
-      std::ofstream(folder + "/" + name) << "x";
-    }
-    return folders_[share] = folder;
-  }
-
- private:
-  std::map<int, std::string> folders_;
-};
-
-Folders& TheFolders() {
-  static Folders folders;
+bench::ScratchFolders& TheFolders() {
+  static bench::ScratchFolders folders(kEntries, [](int i, int matching) {
+    char name[32];
+    std::snprintf(name, sizeof name, i < matching ? "song%05d.MID" : "note%05d.txt", i);
+    return std::string(name);
+  });
   return folders;
 }
 
