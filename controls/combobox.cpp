@@ -326,13 +326,9 @@ void TCustomComboBox::FromChild(TMessage& message, HWND child, WNDPROC childProc
 void TCustomComboBox::ChildMessageProc(TMessage& message, HWND child, WNDPROC childProc) {
   TAliveGuard guard(this);
   switch (message.Msg) {
-    case WM_SETFOCUS: {
-      TForm* form = ParentForm(this);
-      if (form != nullptr && !form->SetFocusedControl(this)) return;
-      break;
-    }
+    case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      if ((StateFlags() & stFocusing) != 0) return;
+      if (!FocusMessageGoesOn(message)) return;
       break;
     case WM_NCHITTEST:
       if (InDesignMode()) {

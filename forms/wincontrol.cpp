@@ -337,15 +337,19 @@ void TWinControl::MainWndProc(TMessage& message) {
   ReleaseControlCanvasContexts();
 }
 
+bool TWinControl::FocusMessageGoesOn(const TMessage& message) {
+  if (message.Msg == WM_SETFOCUS) {
+    TForm* form = ParentForm(this);
+    return form == nullptr || form->SetFocusedControl(this);
+  }
+  return message.Msg != WM_KILLFOCUS || (StateFlags() & stFocusing) == 0;
+}
+
 void TWinControl::MessageProc(TMessage& message) {
   switch (message.Msg) {
-    case WM_SETFOCUS: {
-      TForm* form = ParentForm(this);
-      if (form != nullptr && !form->SetFocusedControl(this)) return;
-      break;
-    }
+    case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      if ((StateFlags() & stFocusing) != 0) return;
+      if (!FocusMessageGoesOn(message)) return;
       break;
     case WM_CANCELMODE:
       if (TControl* capture = CaptureControl();

@@ -168,6 +168,10 @@ class TWinControl : public TControl {
   bool DoKeyDown(TMessage& message);
   bool DoKeyUp(TMessage& message);
   bool DoKeyPress(TMessage& message);
+  // Focus messages of this control's window or of a window it stands for: false when the
+  // form refuses it the focus (WM_SETFOCUS) or when the form is moving the focus through it
+  // (WM_KILLFOCUS); the message then goes no further.
+  bool FocusMessageGoesOn(const TMessage& message);
   // Sets whether this window's handle may be destroyed and recreated by the parent.
   HWND handle_ = nullptr;
 
