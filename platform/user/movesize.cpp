@@ -11,10 +11,14 @@ namespace {
 
 enum class Ending { Released, Cancelled, Lost };
 
-// Mouse input goes to `h` until the left button is released, Esc is pressed or the
-// capture moves elsewhere; `track` sees every position (screen points) and the release.
-template <class Track>
-Ending TrackMouse(HWND h, Track track) {
+// What a modal loop does with a message it takes.
+enum class Step { Handled, Dispatch, Done, Cancel };
+
+// A modal loop with the mouse captured by `h`: `step` sees every message and says what
+// becomes of it. The loop ends when it says Done or Cancel, or when the capture moves
+// elsewhere (Lost); a WM_QUIT ends it too and is posted again afterwards.
+template <class StepFn>
+Ending CaptureLoop(HWND h, StepFn step) {
   BeginModalLoop();
   SetCapture(h);
   Ending ending = Ending::Lost;
@@ -28,25 +32,33 @@ Ending TrackMouse(HWND h, Track track) {
       quitCode = static_cast<int>(msg.wParam);
       break;
     }
-    if (msg.hwnd == h && (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP)) {
-      bool released = msg.message == WM_LBUTTONUP;
-      track(msg.pt, released);
-      if (released) {
-        ending = Ending::Released;
-        break;
-      }
-      continue;
-    }
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-      ending = Ending::Cancelled;
+    Step next = step(msg);
+    if (next == Step::Dispatch) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    } else if (next != Step::Handled) {
+      ending = next == Step::Done ? Ending::Released : Ending::Cancelled;
       break;
     }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
   }
   if (GetCapture() == h) ReleaseCapture();
   if (quit) PostQuitMessage(quitCode);
   return ending;
+}
+
+// Mouse input goes to `h` until the left button is released, Esc is pressed or the
+// capture moves elsewhere; `track` sees every position (screen points) and the release.
+template <class Track>
+Ending TrackMouse(HWND h, Track track) {
+  return CaptureLoop(h, [h, &track](const MSG& msg) {
+    if (msg.hwnd == h && (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP)) {
+      bool released = msg.message == WM_LBUTTONUP;
+      track(msg.pt, released);
+      return released ? Step::Done : Step::Handled;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) return Step::Cancel;
+    return Step::Dispatch;
+  });
 }
 
 RECT ClampToTrackSize(Window* w, RECT r, const RECT& start) {
@@ -107,50 +119,32 @@ void MoveSizeByKeys(HWND h, bool sizing) {
   Window* w = LookupQuiet(h);
   RECT startRect = w->rect, r = startRect;
   int edge = sizing ? -1 : 0;
-  BeginModalLoop();
-  SetCapture(h);
   SendMessageA(h, WM_ENTERSIZEMOVE, 0, 0);
-  bool cancelled = false, quit = false;
-  int quitCode = 0;
-  MSG msg;
-  while (GetCapture() == h) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got <= 0) {
-      quit = got == 0;
-      quitCode = static_cast<int>(msg.wParam);
-      break;
-    }
-    if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) break;
+  Ending ending = CaptureLoop(h, [&](const MSG& msg) {
+    if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) return Step::Done;
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) {
-      if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-      continue;
+      bool mouse = msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST;
+      return mouse ? Step::Handled : Step::Dispatch;
     }
     UINT key = static_cast<UINT>(msg.wParam);
-    if (key == VK_RETURN) break;
-    if (key == VK_ESCAPE) {
-      cancelled = true;
-      break;
-    }
+    if (key == VK_RETURN) return Step::Done;
+    if (key == VK_ESCAPE) return Step::Cancel;
     int dx = key == VK_LEFT ? -kStep : key == VK_RIGHT ? kStep : 0;
     int dy = key == VK_UP ? -kStep : key == VK_DOWN ? kStep : 0;
-    if (!dx && !dy) continue;
+    if (!dx && !dy) return Step::Handled;
     if (edge < 0) {
       edge = dx < 0 ? WMSZ_LEFT : dx > 0 ? WMSZ_RIGHT : dy < 0 ? WMSZ_TOP : WMSZ_BOTTOM;
-      continue;
+      return Step::Handled;
     }
     Window* self = LookupQuiet(h);
-    if (!self) break;
+    if (!self) return Step::Done;
     r = Moved(r, edge, dx, dy);
     if (sizing) r = ClampToTrackSize(self, r, startRect);
     Place(h, r, sizing);
-  }
-  if (GetCapture() == h) ReleaseCapture();
-  if (cancelled && IsWindow(h)) Place(h, startRect, true);
+    return Step::Handled;
+  });
+  if (ending == Ending::Cancelled && IsWindow(h)) Place(h, startRect, true);
   if (IsWindow(h)) SendMessageA(h, WM_EXITSIZEMOVE, 0, 0);
-  if (quit) PostQuitMessage(quitCode);
 }
 
 void CaptionButton(Window* w, int hit) {
