@@ -18,6 +18,7 @@
 #include "forms/bridges.h"
 #include "media/mediaplayer.h"
 #include "platform/testing.h"
+#include "tests/forms/forms_fixture.h"
 #include "tests/platform/mci/midi_builder.h"
 
 namespace pt = platform::testing;
@@ -31,18 +32,6 @@ testmedia::Bytes Song(int milliseconds) {
   track.End(0);
   return testmedia::Smf(0, 480, {track});
 }
-
-class TExceptionLog : public TApplicationBridge {
- public:
-  void HandleException(TObject*) override {
-    try {
-      throw;
-    } catch (const Exception& e) {
-      messages.push_back(e.Message());
-    }
-  }
-  std::vector<std::string> messages;
-};
 
 class PlayerController : public ::testing::Test {
  protected:

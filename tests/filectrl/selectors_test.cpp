@@ -141,21 +141,6 @@ TEST_F(DriveComboTest, ADriveThatIsNotReadyIsShownButTheListsStayWhereTheyWere) 
   EXPECT_EQ(drives->Drive(), 'q');
 }
 
-// The application's exception display, as a record of what reached it.
-class TExceptionLog : public TApplicationBridge {
- public:
-  void HandleException(TObject*) override {
-    try {
-      throw;
-    } catch (const EInOutError& e) {
-      messages.push_back(e.Message());
-    } catch (...) {
-      messages.push_back("?");
-    }
-  }
-  std::vector<std::string> messages;
-};
-
 TEST_F(DriveComboTest, TheUserPickingADriveThatIsNotReadySeesTheErrorAndNothingMoves) {
   TExceptionLog display;
   SetApplicationBridge(&display);

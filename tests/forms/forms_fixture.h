@@ -6,10 +6,28 @@
 #include <string>
 #include <vector>
 
+#include "forms/bridges.h"
 #include "forms/form.h"
 #include "platform/testing.h"
+#include "runtime/exceptions.h"
 
 namespace pt = platform::testing;
+
+// Stands in for the application's exception display: keeps the message of every exception
+// that reaches it ("?" for one that is not an Exception).
+class TExceptionLog : public TApplicationBridge {
+ public:
+  void HandleException(TObject*) override {
+    try {
+      throw;
+    } catch (const Exception& e) {
+      messages.push_back(e.Message());
+    } catch (...) {
+      messages.push_back("?");
+    }
+  }
+  std::vector<std::string> messages;
+};
 
 // Records the message numbers that reach MessageProc.
 template <class Base>

@@ -29,19 +29,6 @@ class TPlayerLog : public TObject {
   bool allowDefault = true;
 };
 
-// Keeps the messages of the exceptions that reach the application's display.
-class TExceptionLog : public TApplicationBridge {
- public:
-  void HandleException(TObject*) override {
-    try {
-      throw;
-    } catch (const Exception& e) {
-      messages.push_back(e.Message());
-    }
-  }
-  std::vector<std::string> messages;
-};
-
 class MediaPlayerTest : public FormsTest {
  protected:
   void SetUp() override {
