@@ -1,7 +1,7 @@
 // The player's main routine: the application builds the main window from its description
 // and runs the message loop. Exit status 0 when the main window is closed, 1 after
 // File > Exit, 2 when the start-up failed (the reason is shown first).
-#include "app/application.h"
+#include "forms/application.h"
 #include "app/form1.h"
 
 // The screen and the application object exist before main runs.

@@ -2,7 +2,7 @@
 // app/, yet a control must ask the menus whether a key is a shortcut and show its pop-up
 // menu, a form must attach and route its main menu, and every window procedure hands
 // its exceptions to the application. The layer above registers its side at start-up:
-// controls/menus.cpp a TMenuBridge, app/application.cpp a TApplicationBridge. Until then
+// controls/menus.cpp a TMenuBridge, forms/application.cpp a TApplicationBridge. Until then
 // the defaults below stand in (no menus; exceptions reported on stderr).
 #pragma once
 #include <string>

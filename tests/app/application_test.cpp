@@ -1,6 +1,6 @@
 // The application object: its window and title, forms, the loop, idle processing, hints,
 // exceptions and the exit statuses.
-#include "app/application.h"
+#include "forms/application.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // after HintHidePause, both on the application window's timer. While a hint shows, a
 // message hook and a watcher thread are in place; the watcher only posts a message, and
 // the GUI thread checks whether the pointer is still over one of the program's windows.
-#include "app/application.h"
+#include "forms/application.h"
 
 namespace {
 

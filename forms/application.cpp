@@ -1,7 +1,7 @@
 // TApplication: construction and its window, forms, the message loop, exception display
 // and message boxes, the application window's messages and the shutdown routine. Hints
 // are in application_hints.cpp.
-#include "app/application.h"
+#include "forms/application.h"
 
 #include <algorithm>
 #include <cstring>
