@@ -1,6 +1,7 @@
 // td_rescomp MANIFEST OUTPUT.cpp
 //
-// The manifest names one resource a line: "TYPE NAME FILE" (STRINGTABLE takes only FILE).
+// The manifest names one resource a line: "TYPE NAME FILE" (STRINGTABLE takes only FILE;
+// "INCLUDE FILE" compiles another manifest into the same directory).
 // A NAME of digits is an integer id; other names are stored in upper case.
 #include <cctype>
 #include <fstream>
@@ -44,6 +45,12 @@ void CompileManifest(const std::filesystem::path& manifest, Directory& directory
       if (type == "STRINGTABLE") {
         if (!(words >> file)) throw Error("STRINGTABLE needs a file");
         CompileStringTable(base / file, directory);
+        continue;
+      }
+      // A program's manifest takes in the resources every program on the framework needs.
+      if (type == "INCLUDE") {
+        if (!(words >> file)) throw Error("INCLUDE needs a manifest");
+        CompileManifest(base / file, directory);
         continue;
       }
       if (!(words >> name >> file)) throw Error(type + " needs a name and a file");
