@@ -167,8 +167,21 @@ void TForm1::SpeedButton1Click(TObject*) {
 void TForm1::RefreshList1Click(TObject*) {
   FileList->RepaintNow();
   DirList->RepaintNow();
+  // Reading the list again drops the selection; the selected file (the one playing, as a
+  // rule) is selected again when it is still there, so that Sequence goes on after it.
+  const std::int32_t index = FileList->ItemIndex();
+  const std::string selected =
+      index >= 0 && index < FileList->Items()->Count() ? FileList->Items()->Get(index) : "";
   FileList->Update();
   DirList->Update();
+  if (selected.empty()) return;
+  TStrings* items = FileList->Items();
+  for (std::int32_t i = 0; i < items->Count(); ++i) {
+    if (items->Get(i) == selected) {
+      FileList->SetItemIndex(i);
+      break;
+    }
+  }
 }
 
 void TForm1::SetMode(bool sequence) {

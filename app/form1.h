@@ -69,6 +69,8 @@ class TForm1 : public TForm {
   void Bar1StartDrag(TObject* sender, TDragObject*& dragObject);
   // Pauses a playing song, resumes a paused one.
   void SpeedButton1Click(TObject* sender);
+  // Reads the file list and the directory tree again; the selected file stays selected
+  // when it is still there.
   void RefreshList1Click(TObject* sender);
   // Both toggle the play mode between Repeat and Sequence.
   void Sequence1Click(TObject* sender);

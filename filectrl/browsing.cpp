@@ -1,6 +1,8 @@
 // Helpers shared by the browsing controls.
 #include "filectrl/browsing_internal.h"
 #include "platform/win32.h"
+#include "runtime/directory.h"
+#include "runtime/exceptions.h"
 
 namespace filectrl_detail {
 namespace {
@@ -52,22 +54,18 @@ void DrawGlyph(TCanvas* canvas, TBitmap* glyph, int left, const RECT& rect) {
 }
 
 std::size_t FindByte(std::string_view text, char ch, std::size_t from) {
-  for (std::size_t i = from; i < text.size(); ++i) {
-    if (text[i] == ch) return i;
-    if (IsDBCSLeadByte(static_cast<BYTE>(text[i]))) ++i;
-  }
-  return std::string_view::npos;
+  return text.find(ch, from);
 }
 
-std::size_t LastDelimiter(std::string_view text) {
-  std::size_t last = std::string_view::npos;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' || text[i] == ':')
-      last = i;
-    else if (IsDBCSLeadByte(static_cast<BYTE>(text[i])))
-      ++i;
+std::size_t LastDelimiter(std::string_view text) { return text.find_last_of("\\:"); }
+
+std::string ChangeDirectoryFrom(const std::string& base, const std::string& value) {
+  try {
+    ChangeDirectory(base);
+  } catch (const EInOutError&) {
   }
-  return last;
+  ChangeDirectory(value);
+  return CurrentDirectory();
 }
 
 }  // namespace filectrl_detail

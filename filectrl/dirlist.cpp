@@ -240,13 +240,7 @@ void TDirectoryListBox::Update() {
 }
 
 void TDirectoryListBox::SetDirectory(const std::string& value) {
-  try {
-    ChangeDirectory(directory_);
-  } catch (const EInOutError&) {
-    // The old directory may be gone; the new one need not be relative to it.
-  }
-  ChangeDirectory(value);
-  directory_ = CurrentDirectory();
+  directory_ = filectrl_detail::ChangeDirectoryFrom(directory_, value);
   BuildEntries();
   NotifyChange();
 }
@@ -254,7 +248,13 @@ void TDirectoryListBox::SetDirectory(const std::string& value) {
 void TDirectoryListBox::SetDrive(char value) {
   if (AnsiUpperCase(std::string(1, value)) == AnsiUpperCase(std::string(1, Drive()))) return;
   if (value != '\0') {
-    ChangeDirectory(std::string(1, value) + ":");
+    const std::string drive(1, value);
+    try {
+      ChangeDirectory(drive + ":");
+    } catch (const EInOutError&) {
+      // The drive's own directory is gone: its root, unless the drive itself fails.
+      ChangeDirectory(drive + ":\\");
+    }
     directory_ = CurrentDirectory();
   }
   if (changingDrive_) return;
@@ -296,7 +296,6 @@ std::string TDirectoryListBox::EntryPath(std::int32_t index) {
   std::size_t end = 0;
   while (end < path.size()) {
     if (path[end] == '\\' && ++backslashes == index + 1) break;
-    if (IsDBCSLeadByte(static_cast<BYTE>(path[end]))) ++end;
     ++end;
   }
   return path.substr(0, end);

@@ -69,8 +69,10 @@ class ScreenCursorKeeper {
 
 void SplitTypedPath(const std::string& text, char& drive, std::string& directoryPart,
                     std::string& filePart) {
-  const std::string saved = CurrentDirectory();
-  drive = saved.empty() ? '\0' : saved[0];
+  // Everything is resolved from full paths: the current directory may be a folder that
+  // is gone, and a typed path must still lead out of it.
+  const std::string current = CurrentDirectory();
+  drive = current.empty() ? '\0' : current[0];
   directoryPart = text;
   std::string drivePart;
   if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
@@ -80,42 +82,35 @@ void SplitTypedPath(const std::string& text, char& drive, std::string& directory
     if (!drivePart.empty())
       directoryPart.erase(0, drivePart.size());
     else
-      drivePart = ExtractFileDrive(saved);
+      drivePart = ExtractFileDrive(current);
     drive = drivePart.size() >= 2 && drivePart[1] == ':' ? drivePart[0] : '\0';
   }
 
-  auto body = [&] {
-    ChangeDirectory(drivePart);
-    const std::size_t delimiter = filectrl_detail::LastDelimiter(directoryPart);
-    filePart = delimiter == std::string::npos ? directoryPart : directoryPart.substr(delimiter + 1);
-    if (directoryPart.size() == filePart.size() + 1) {
-      directoryPart.assign(1, '\\');
-    } else if (directoryPart.size() > filePart.size()) {
-      directoryPart.resize(directoryPart.size() - filePart.size() - 1);
-    } else {
-      const std::string current = CurrentDirectory();
-      directoryPart = current.substr(ExtractFileDrive(current).size());
-      if (directoryPart.empty()) directoryPart.assign(1, '\\');
-    }
-    if (!directoryPart.empty()) ChangeDirectory(directoryPart);
-    // A last component that is a directory belongs to the directory part. One that
-    // exists neither as a file nor as a directory stays the file part, so that the
-    // caller can report the name that was typed.
-    if (!filePart.empty() && !HasWildcards(filePart) && !FileExists(filePart) &&
-        IsDirectory(filePart)) {
-      ChangeDirectory(filePart);
-      directoryPart = directoryPart == "\\" ? "\\" + filePart : directoryPart + "\\" + filePart;
-      filePart.clear();
-    }
-    if (drive == '\0') directoryPart = drivePart + directoryPart;
-  };
-  try {
-    body();
-  } catch (...) {
-    ChangeDirectory(saved);
-    throw;
+  const std::size_t delimiter = filectrl_detail::LastDelimiter(directoryPart);
+  filePart = delimiter == std::string::npos ? directoryPart : directoryPart.substr(delimiter + 1);
+  if (directoryPart.size() == filePart.size() + 1) {
+    directoryPart.assign(1, '\\');
+  } else if (directoryPart.size() > filePart.size()) {
+    directoryPart.resize(directoryPart.size() - filePart.size() - 1);
+  } else {
+    // No directory typed: the current directory of the typed drive (its root for a share).
+    const bool letter = drivePart.size() == 2 && drivePart[1] == ':';
+    const std::string here = FullPathName(drivePart + (letter || drivePart.empty() ? "." : "\\"));
+    directoryPart = here.substr(ExtractFileDrive(here).size());
+    if (directoryPart.size() > 1 && directoryPart.back() == '\\') directoryPart.pop_back();
+    if (directoryPart.empty()) directoryPart.assign(1, '\\');
   }
-  ChangeDirectory(saved);
+  std::string base = ExistingDirectory(drivePart + directoryPart);
+  if (base.back() != '\\') base += '\\';
+  // A last component that is a directory belongs to the directory part. One that exists
+  // neither as a file nor as a directory stays the file part, so that the caller can
+  // report the name that was typed.
+  if (!filePart.empty() && !HasWildcards(filePart) && !FileExists(base + filePart) &&
+      IsDirectory(base + filePart)) {
+    directoryPart = directoryPart == "\\" ? "\\" + filePart : directoryPart + "\\" + filePart;
+    filePart.clear();
+  }
+  if (drive == '\0') directoryPart = drivePart + directoryPart;
 }
 
 TD_IMPLEMENT_CLASS(TFileListBox)
@@ -209,10 +204,7 @@ void TFileListBox::FMFontChanged(TMessage& message) {
 
 void TFileListBox::SetDirectory(const std::string& value) {
   if (SameFileName(value, directory_)) return;
-  // Relative paths go from this list's directory, whatever another control made current.
-  ChangeDirectory(directory_);
-  ChangeDirectory(value);
-  directory_ = CurrentDirectory();
+  directory_ = filectrl_detail::ChangeDirectoryFrom(directory_, value);
   ReadEntries();
 }
 
@@ -263,9 +255,15 @@ void TFileListBox::ReadEntries() {
     if (fileType_.Contains(static_cast<TFileAttr>(member))) attributes |= 1 << member;
   const bool listEverything = fileType_.Contains(ftNormal);
 
-  ChangeDirectory(directory_);
+  // A folder that is gone lists nothing; the list leaves it by its next directory.
+  bool present = true;
+  try {
+    ChangeDirectory(directory_);
+  } catch (const EInOutError&) {
+    present = false;
+  }
   Items()->Clear();
-  {
+  if (present) {
     ScreenCursorKeeper cursor;
     // The entries are put in the order the sorted list box gives them (its collation;
     // equal names in the order the searches found them) and appended in that order, so

@@ -21,10 +21,10 @@ TD_ENUM_TYPE(TFileAttr, "ftReadOnly", "ftHidden", "ftSystem", "ftVolumeID", "ftD
 using TFileType = TSet<TFileAttr>;
 
 // Splits a typed path into a drive letter (0 for none), a directory part and a file part,
-// resolving them through the process's current directory, which it leaves as it found it.
-// A last component that is an existing directory moves into the directory part; one
-// that does not exist at all stays the file part. EInOutError when a directory on the way
-// cannot be made current.
+// resolved from the current directories without changing them (so also from a current
+// folder that is gone). A last component that is an existing directory moves into the
+// directory part; one that does not exist at all stays the file part. EInOutError when
+// the directory part is not an existing directory (the drive not ready, the folder gone).
 void SplitTypedPath(const std::string& text, char& drive, std::string& directoryPart,
                     std::string& filePart);
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "forms/bridges.h"
 #include "forms/drag.h"
@@ -199,7 +200,19 @@ void TWinControl::SetParentWindow(HWND window) {
 
 void TWinControl::CreateWindowNow() {
   if (handle_ != nullptr) return;
-  BuildWindow();
+  try {
+    BuildWindow();
+  } catch (...) {
+    // What a derived class does once the system window exists (reading the disk,
+    // navigating, notices) failed: the window is finished like any other, so that it can
+    // be shown and found, and the failure goes on to the caller.
+    if (handle_ != nullptr) FinishWindow();
+    throw;
+  }
+  FinishWindow();
+}
+
+void TWinControl::FinishWindow() {
   SetControlProperties(handle_, this);
   if (Parent() != nullptr) {
     HWND after = HWND_TOP;
@@ -414,9 +427,25 @@ void TWinControl::FNCtlColor(TMessage& message) {
 void TWinControl::UpdateShowing() {
   bool shouldShow = (Visible() || (InDesignMode() && (styleFlags_ & csNoDesignVisible) == 0)) &&
                     (StateFlags() & stReadingState) == 0;
+  // A window whose creation failed after the system window existed, or a child's failure,
+  // does not stop the show step: every window is shown, then the first failure goes on.
+  std::exception_ptr failure;
   if (shouldShow) {
-    if (handle_ == nullptr) CreateWindowNow();
-    for (TWinControl* child : std::vector<TWinControl*>(winControls_)) child->UpdateShowing();
+    if (handle_ == nullptr) {
+      try {
+        CreateWindowNow();
+      } catch (...) {
+        if (handle_ == nullptr) throw;
+        failure = std::current_exception();
+      }
+    }
+    for (TWinControl* child : std::vector<TWinControl*>(winControls_)) {
+      try {
+        child->UpdateShowing();
+      } catch (...) {
+        if (failure == nullptr) failure = std::current_exception();
+      }
+    }
   }
   if (handle_ != nullptr && showing_ != shouldShow) {
     showing_ = shouldShow;
@@ -427,6 +456,7 @@ void TWinControl::UpdateShowing() {
       throw;
     }
   }
+  if (failure != nullptr) std::rethrow_exception(failure);
 }
 
 void TWinControl::UpdateControlState() {

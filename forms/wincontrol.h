@@ -185,6 +185,9 @@ class TWinControl : public TControl {
   void InvalidateFrame();
   void ApplyStoredTabOrders();
   void UpdateShowingFlag();
+  // Marks a new system window as this control's and puts it in its place among the
+  // siblings' windows.
+  void FinishWindow();
 
   // Handlers.
   void WMPaint(TMessage& message);

@@ -22,6 +22,22 @@ std::string CurrentDirectory(char drive) {
   return std::string(buffer, length);
 }
 
+std::string FullPathName(const std::string& path) {
+  char buffer[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (length == 0) RaiseLastOSError();
+  if (length >= sizeof buffer) throw EInOutError(ERROR_FILENAME_EXCED_RANGE);
+  return std::string(buffer, length);
+}
+
+std::string ExistingDirectory(const std::string& path) {
+  std::string full = FullPathName(path);
+  const DWORD attributes = GetFileAttributesA(full.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) RaiseLastOSError();
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) throw EInOutError(ERROR_DIRECTORY);
+  return full;
+}
+
 std::string ExtractFileDrive(const std::string& fileName) {
   if (fileName.size() >= 2 && fileName[1] == ':') return fileName.substr(0, 2);
   if (fileName.size() >= 2 && fileName[0] == '\\' && fileName[1] == '\\') {

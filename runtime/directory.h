@@ -11,6 +11,14 @@ void ChangeDirectory(const std::string& path);
 // EInOutError when it cannot be read.
 std::string CurrentDirectory(char drive = 0);
 
+// The full path of a name, resolved from the current directories without changing
+// them and without asking whether it exists. Raises EInOutError for a malformed name.
+std::string FullPathName(const std::string& path);
+
+// The full path of a name that must be an existing directory, found without changing
+// the current directory. Raises EInOutError with the platform's code when it is not.
+std::string ExistingDirectory(const std::string& path);
+
 // The drive part of a name: "C:" for "C:\SONGS", "\\server\share" for
 // "\\server\share\songs", empty when the name has none.
 std::string ExtractFileDrive(const std::string& fileName);

@@ -30,12 +30,10 @@ std::string AnsiUpperCase(std::string_view text) {
 std::string AnsiLowerCaseFileName(std::string_view text) {
   std::string out(text);
   for (std::size_t i = 0; i < out.size(); ++i) {
+    // Only ASCII letters: no byte below 0x80 is part of a longer character, and the bytes
+    // of one (or of a name that is not UTF-8) stay as they are.
     auto c = static_cast<unsigned char>(out[i]);
-    if (IsDBCSLeadByte(c)) {
-      ++i;  // the byte after a lead byte belongs to it
-    } else if (c >= 'A' && c <= 'Z') {
-      out[i] = static_cast<char>(c + 32);
-    }
+    if (c >= 'A' && c <= 'Z') out[i] = static_cast<char>(c + 32);
   }
   return out;
 }
@@ -43,8 +41,8 @@ std::string AnsiLowerCaseFileName(std::string_view text) {
 namespace {
 
 int Compare(DWORD flags, std::string_view a, std::string_view b) {
-  return CompareStringA(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()),
-                        b.data(), static_cast<int>(b.size())) -
+  return CompareStringA(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()), b.data(),
+                        static_cast<int>(b.size())) -
          CSTR_EQUAL;
 }
 

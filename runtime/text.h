@@ -20,7 +20,7 @@ std::string FmtLoadStr(int id, const A&... args) {
 // ANSI case mapping: ASCII letters change, every byte of a multi-byte sequence stays.
 std::string AnsiLowerCase(std::string_view text);
 std::string AnsiUpperCase(std::string_view text);
-// Lowered as a file name: ASCII letters lowered, lead bytes and the bytes they lead kept.
+// Lowered as a file name: ASCII letters lowered, every byte from 0x80 up kept as it is.
 std::string AnsiLowerCaseFileName(std::string_view text);
 
 // 0 when equal; negative or positive as the first sorts before or after the second.

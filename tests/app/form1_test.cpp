@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "controls/speedbutton.h"
 #include "controls/timer.h"
 #include "controls/trackbar.h"
+#include "filectrl/dirlist.h"
 #include "filectrl/filelist.h"
 #include "forms/bridges.h"
 #include "media/mediaplayer.h"
@@ -211,15 +214,44 @@ TEST_F(PlayerController, TheProgramDirectoryStaysWhereThePlayerStarted) {
   EXPECT_EQ(form->ProgramDirectory(), "C:\\songs");
 }
 
-TEST_F(PlayerController, RefreshRereadsTheListAndLeavesPlaybackAlone) {
-  WriteSong("a.mid", 5000);
+TEST_F(PlayerController, RefreshRereadsTheListKeepsThePlayingFileSelectedAndPlaybackGoesOn) {
+  WriteSong("a.mid", 1000);
+  WriteSong("b.mid", 1000);
   Open();
+  form->Sequence1->Click();
   form->PlaySelected();
   WriteSong("0new.mid", 1000);
   form->RefreshList1->Click();
-  EXPECT_EQ(form->FileList->Items()->Count(), 2);
-  EXPECT_EQ(form->FileList->ItemIndex(), -1);
+  EXPECT_EQ(form->FileList->Items()->Count(), 3);
+  EXPECT_EQ(form->FileList->FileName(), "C:\\songs\\a.mid");
   EXPECT_EQ(Playing(), "C:\\songs\\a.mid");
+  // The song after the playing one follows, not the first of the list.
+  pt::AdvanceTime(1100);
+  EXPECT_EQ(Playing(), "C:\\songs\\b.mid");
+
+  // A selected file that is gone leaves no selection; the first file comes next.
+  std::remove(folder.Path("songs/b.mid").c_str());
+  form->RefreshList1->Click();
+  EXPECT_EQ(form->FileList->ItemIndex(), -1);
+  pt::AdvanceTime(1000);
+  EXPECT_EQ(Playing(), "C:\\songs\\0new.mid");
+  EXPECT_TRUE(exceptions.messages.empty());
+}
+
+TEST_F(PlayerController, RefreshOverAFolderThatIsGoneReadsBothListsAndBrowsingGoesOn) {
+  WriteSong("a.mid", 1000);
+  Open();
+  std::filesystem::remove_all(folder.Path("songs"));  // by another program
+  CreateDirectoryA("C:\\new", nullptr);
+  form->RefreshList1->Click();
+  EXPECT_EQ(form->FileList->Items()->Count(), 0);
+  EXPECT_EQ(form->DirList->Items()->Get(0), "C:\\");
+  form->DirList->SetItemIndex(0);
+  form->DirList->OpenCurrentEntry();
+  EXPECT_EQ(form->DirList->Directory(), "C:\\");
+  EXPECT_EQ(form->DirList->Items()->Count(), 3) << "C:\\, new and other";
+  EXPECT_EQ(form->FileList->Directory(), "C:\\");
+  EXPECT_TRUE(exceptions.messages.empty());
 }
 
 TEST(CompanionCommand, QuotesTheProgramAndTheFileWhole) {

@@ -165,6 +165,80 @@ TEST_F(DirListTest, AFailedChangeLeavesTheListsWhereTheyWere) {
   EXPECT_EQ(counter.changes, 0);
 }
 
+TEST_F(DirListTest, AFolderDeletedUnderTheListsIsLeftByTheWayUp) {
+  MakeFolder("SONGS/OLD/A");
+  Touch("SONGS/top.mid");
+  Touch("SONGS/OLD/old.mid");
+  TExceptionLog display;
+  SetApplicationBridge(&display);
+  auto* list = NewList("T:\\SONGS\\OLD");
+  auto* files = NewFileList(list);
+  list->Update();
+  ASSERT_EQ(Entries(files->Items()), (std::vector<std::string>{"old.mid"}));
+
+  // Another program deletes the folder on show (and the process's current directory).
+  fs::remove_all(root / "SONGS/OLD");
+  files->OnChange = TNotifyEvent(&counter, &TCounter::Changed);
+  EXPECT_NO_THROW(files->Update());
+  EXPECT_EQ(files->Items()->Count(), 0) << "a folder that is gone lists nothing";
+  EXPECT_EQ(counter.changes, 1);
+  EXPECT_NO_THROW(list->Update());
+  EXPECT_EQ(Entries(list->Items()), (std::vector<std::string>{"T:\\", "SONGS", "OLD"}));
+
+  // Opening the folder above works, by double click and by Enter.
+  DoubleClickEntry(list, 1);
+  EXPECT_EQ(list->Directory(), "T:\\SONGS");
+  EXPECT_EQ(files->Directory(), "T:\\SONGS");
+  EXPECT_EQ(Entries(files->Items()), (std::vector<std::string>{"top.mid"}));
+  fs::remove_all(root / "SONGS");
+  list->SetFocus();
+  list->SetItemIndex(0);
+  pt::PressKey(VK_RETURN);
+  PumpLikeApplication();
+  EXPECT_EQ(list->Directory(), "T:\\");
+  EXPECT_EQ(files->Directory(), "T:\\");
+  SetApplicationBridge(nullptr);
+  EXPECT_EQ(display.messages, std::vector<std::string>{});
+
+  // A file list of its own leaves a folder that is gone too, also by a relative path.
+  MakeFolder("X/Y");
+  auto* lone = Add<TFileListBox>(form, RECT{290, 10, 390, 100});
+  lone->Handle();
+  lone->SetDirectory("T:\\X\\Y");
+  fs::remove_all(root / "X/Y");
+  EXPECT_NO_THROW(lone->SetDirectory("T:\\X"));
+  EXPECT_EQ(lone->Directory(), "T:\\X");
+
+  // The drive's own directory gone: picking the drive again goes to its root.
+  MakeFolder("Z");
+  list->SetDirectory("T:\\Z");
+  fs::remove_all(root / "Z");
+  fs::create_directories(root / "floppy");
+  InstallDrives("T=" + root.string() + ";A=" + (root / "floppy").string() + ":removable");
+  list->SetDrive('A');
+  list->SetDrive('T');
+  EXPECT_EQ(list->Directory(), "T:\\");
+}
+
+TEST_F(DirListTest, FolderNamesThatAreNotUtf8KeepTheBackslashAfterThem) {
+  // A Latin-1 "Caf\xE9": \xE9 would lead a three-byte character, were the name UTF-8.
+  MakeFolder("Caf\xE9/Songs/Old");
+  Touch("Caf\xE9/Songs/a.mid");
+  auto* list = NewList("T:\\Caf\xE9\\Songs");
+  auto* files = NewFileList(list);
+  EXPECT_EQ(Entries(list->Items()), (std::vector<std::string>{"T:\\", "Caf\xE9", "Songs", "Old"}));
+  EXPECT_EQ(list->EntryPath(1), "\\Caf\xE9");
+  DoubleClickEntry(list, 1);
+  EXPECT_EQ(list->Directory(), "T:\\Caf\xE9");
+
+  // A file name under such a folder is a file, not a mask.
+  files->SetFileName("T:\\Caf\xE9\\Songs\\a.mid");
+  EXPECT_EQ(files->Mask(), "*.*");
+  EXPECT_EQ(files->FileName(), "T:\\Caf\xE9\\Songs\\a.mid");
+  auto chars = [](const std::string& text) { return static_cast<int>(text.size()); };
+  EXPECT_EQ(ShortenPath("C:\\Caf\xE9\\B\\NAME", 13, chars), "C:\\...\\B\\NAME");
+}
+
 TEST_F(DirListTest, ANetworkShareStartsWithItsRoot) {
   fs::create_directories(root / "share/Songs/Old");
   InstallDrives("T=" + root.string() + ";N=" + (root / "share").string() +

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "forms/form.h"
 #include "runtime/exceptions.h"
 #include "runtime/text.h"
 #include "tests/filectrl/browsing_fixture.h"
@@ -24,6 +25,15 @@ class FileListTest : public BrowsingTest {
     return list;
   }
   TCounter counter;
+};
+
+// An OnChange handler that fails, as one reading a folder that is gone may.
+class TFailingHandler : public TObject {
+ public:
+  void Fail(TObject*) {
+    if (failing) throw EInOutError("File not found", ERROR_FILE_NOT_FOUND);
+  }
+  bool failing = true;
 };
 
 TEST_F(FileListTest, TheSongMaskListsExactlyTheSongsSortedAndAPieceTwiceListsTwice) {
@@ -279,6 +289,37 @@ TEST_F(FileListTest, ItemHeightFollowsTheFontAndTheGlyphs) {
   list->SetShowGlyphs(false);
   list->Font()->SetHeight(-8);
   EXPECT_EQ(list->ItemHeight(), fontHeight);
+}
+
+TEST_F(FileListTest, AFailureWhileTheWindowIsBuiltLeavesTheListAndItsSiblingsShown) {
+  Touch("a.mid");
+  auto* list = NewList();
+  TFailingHandler handler;
+  list->OnChange = TNotifyEvent(&handler, &TFailingHandler::Fail);
+  // A new item height builds the window anew, and building it reads the names.
+  EXPECT_THROW(list->SetItemHeight(30), EInOutError);
+  ASSERT_TRUE(list->HasWindow());
+  EXPECT_TRUE(IsWindowVisible(list->Handle()));
+  EXPECT_EQ(FindControl(list->Handle()), list);
+  handler.failing = false;
+  list->Update();
+  EXPECT_EQ(Entries(list->Items()), (std::vector<std::string>{"a.mid"}));
+
+  // A form shown for the first time: the failing list and the control after it are shown.
+  TForm* other = TForm::CreateNew(nullptr);
+  other->SetBoundsRect(RECT{50, 50, 300, 300});
+  auto* failing = new TFileListBox(other);
+  failing->SetParent(other);
+  failing->OnChange = TNotifyEvent(&handler, &TFailingHandler::Fail);
+  auto* after = new TFileListBox(other);
+  after->SetParent(other);
+  handler.failing = true;
+  EXPECT_THROW(other->Show(), EInOutError);
+  EXPECT_TRUE(other->Showing());
+  EXPECT_TRUE(IsWindowVisible(failing->Handle()));
+  EXPECT_TRUE(IsWindowVisible(after->Handle()));
+  EXPECT_EQ(FindControl(failing->Handle()), failing);
+  delete other;
 }
 
 TEST_F(FileListTest, TenThousandFilesListSortedAndTheCursorComesBack) {

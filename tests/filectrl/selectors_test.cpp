@@ -158,6 +158,20 @@ TEST_F(DriveComboTest, TheUserPickingADriveThatIsNotReadySeesTheErrorAndNothingM
   EXPECT_EQ(dirs->Directory(), "C:\\Songs");
 }
 
+TEST_F(DriveComboTest, ARebuiltSelectorWhoseDriveIsNotReadyStaysShown) {
+  auto* drives = NewSelector();
+  auto* dirs = NewDirList();
+  drives->SetDirList(dirs);
+  EXPECT_THROW(drives->SetDrive('z'), EInOutError);
+  // Building the window anew passes the selector's drive on again, and that fails again.
+  EXPECT_THROW(drives->SetSorted(true), EInOutError);
+  ASSERT_TRUE(drives->HasWindow());
+  EXPECT_TRUE(IsWindowVisible(drives->Handle()));
+  EXPECT_EQ(FindControl(drives->Handle()), drives);
+  drives->SetDrive('a');
+  EXPECT_EQ(dirs->Directory(), "A:\\");
+}
+
 class FilterComboTest : public BrowsingTest {
  protected:
   TFilterComboBox* NewSelector() {
