@@ -150,9 +150,9 @@ TEST_F(Player, SequenceByKeysAndMenusPlaysTheNextAndWraps) {
   EXPECT_EQ(WindowOf(wrapped, "TForm1")["text"].String(), "Tunedeck->C:\\songs\\a.mid");
   EXPECT_EQ(SelectedTexts(WindowOf(wrapped, "TFileListBox")), std::vector<std::string>{"a.mid"});
   EXPECT_EQ(DeviceOf(Dump("next.json"))["element"].String(), "C:\\songs\\b.mid");
-  // F5 reads the list again: nothing is selected, the song plays on.
+  // F5 reads the list again: the song playing stays selected and plays on.
   Json refreshed = Dump("refreshed.json");
-  EXPECT_TRUE(WindowOf(refreshed, "TFileListBox")["selected"].Ints().empty());
+  EXPECT_EQ(SelectedTexts(WindowOf(refreshed, "TFileListBox")), std::vector<std::string>{"b.mid"});
   EXPECT_EQ(DeviceOf(refreshed)["mode"].String(), "playing");
 }
 
@@ -236,14 +236,24 @@ TEST_F(Companions, GetTheSelectedNameWholeAndNeverAsACommand) {
 }
 
 TEST_F(Companions, AnExceptionInAHandlerIsShownAndThePlayerGoesOn) {
-  // The editor removes the folder the file list shows, so that the rescan fails.
+  // The editor removes the folder on show: F5 reads both lists without a failure and the
+  // folder above opens. Then a drive that is not ready is picked: its failure is shown.
   extra["Scorepad"] = "rm -rf '" + (Songs() / "sub").string() + "'\n";
   WriteCompanions();
   Write(Songs() / "sub" / "a.mid", Song(1000));
-  Outcome run = RunWithInterpreter("dblclick " + Entry("@TDirectoryListBox", 2) + "\n" + "click " +
-                                   kEditorButton + "\n" + "key F5\ndump box.json\n" +
-                                   "key Enter\ndump after.json\n" + "close @TForm1\n");
+  fs::create_directories(Drive() / "floppy");
+  Outcome run =
+      Run("dblclick " + Entry("@TDirectoryListBox", 2) + "\n" + "click " + kEditorButton + "\n" +
+              "key F5\ndump refreshed.json\n" + "dblclick " + Entry("@TDirectoryListBox", 1) +
+              "\ndump up.json\n" + "click @TDriveComboBox 10 8\nkey Home\ndump box.json\n" +
+              "key Enter\ndump after.json\n" + "close @TForm1\n",
+          "TD_DRIVES='A=" + (Drive() / "floppy").string() +
+              ":removable:notready;C=" + Drive().string() + ":label=MUSIC;Z=/'");
   EXPECT_EQ(run.status, 0) << run.err;
+  Json refreshed = Dump("refreshed.json");
+  EXPECT_TRUE(WindowOf(refreshed, "#32770").IsNull()) << "no message box";
+  EXPECT_TRUE(WindowOf(refreshed, "TFileListBox")["items"].Items().empty());
+  EXPECT_EQ(Dump("up.json")["cwd"].String(), "C:\\songs");
   Json box = Dump("box.json");
   const Json& dialog = WindowOf(box, "#32770");
   ASSERT_FALSE(dialog.IsNull()) << "a message box";
