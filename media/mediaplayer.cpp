@@ -3,6 +3,7 @@
 #include "media/mediaplayer.h"
 
 #include "controls/menus.h"
+#include "forms/bridges.h"
 #include "runtime/exceptions.h"
 #include "runtime/text.h"
 
@@ -54,6 +55,7 @@ TMediaPlayer::TMediaPlayer(TComponent* owner) : TCustomControl(owner) {
   TCustomControl::ChangeBounds(0, 0, 240, 30);
   buttonWidth_ = (Width() - 1) / kButtons + 1;
   SetTabStop(true);
+  notices_ = AllocateUtilityWindow(&TMediaPlayer::NoticesProcEntry, this);
 }
 
 TMediaPlayer::~TMediaPlayer() {
@@ -61,6 +63,8 @@ TMediaPlayer::~TMediaPlayer() {
     MCI_GENERIC_PARMS block{};
     mciSendCommandA(deviceId_, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&block));
   }
+  // Notices still posted for the closed device find no window.
+  DeallocateUtilityWindow(notices_);
 }
 
 void TMediaPlayer::AfterLoad() {
@@ -68,8 +72,9 @@ void TMediaPlayer::AfterLoad() {
   if (autoOpen_ && !InDesignMode()) Open();
 }
 
-// Notifications come to the component's window, so a player that nobody has given a parent
-// still gets one of its own: a hidden pop-up, replaced by a child window when it is placed.
+// A player that nobody has given a parent still gets a window of its own: a hidden pop-up,
+// replaced by a child window when it is placed. (The device's notices go to the notices
+// window, which none of this touches.)
 void TMediaPlayer::FillWindowParams(TWindowParams& params) {
   TCustomControl::FillWindowParams(params);
   if (Parent() == nullptr && ParentWindow() == nullptr) {
@@ -112,7 +117,25 @@ void TMediaPlayer::ComponentNotice(TComponent* component, TOperation operation) 
   TCustomControl::ComponentNotice(component, operation);
 }
 
+void TMediaPlayer::NoticesProcEntry(TObject* object, TMessage& message) {
+  static_cast<TMediaPlayer*>(object)->NoticesProc(message);
+}
+
+void TMediaPlayer::NoticesProc(TMessage& message) {
+  if (message.Msg != MM_MCINOTIFY) {
+    message.Result = DefWindowProcA(notices_.Window, message.Msg, message.WParam, message.LParam);
+    return;
+  }
+  try {
+    RouteMessage(message);
+  } catch (...) {
+    ApplicationBridge().HandleException(this);
+  }
+}
+
 void TMediaPlayer::MMMciNotify(TMessage& message) {
+  // A notice of a device closed since (its aborted play, say) is not the open device's.
+  if (deviceId_ == 0 || static_cast<WORD>(message.LParam) != deviceId_) return;
   if (autoEnable_ && Mode() == mdStopped) {
     if (canPlay_) autoButtons_.Include(btPlay);
     if (canRecord_) autoButtons_.Include(btRecord);

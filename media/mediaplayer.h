@@ -9,6 +9,7 @@
 #include <string>
 
 #include "forms/wincontrol.h"
+#include "forms/wndproc.h"
 #include "graphics/bitmap.h"
 
 enum TMPBtnType { btPlay, btPause, btStop, btNext, btPrev, btStep, btBack, btRecord, btEject };
@@ -149,7 +150,7 @@ class TMediaPlayer : public TCustomControl {
  private:
   // Device side.
   void RequireOpenDevice() const;
-  // The component's window as a command block's callback (made when missing).
+  // The notices window as a command block's callback.
   DWORD_PTR CallbackWindow();
   DWORD_PTR Status(DWORD item, bool recordError = true);
   DWORD Capability(DWORD item);
@@ -159,6 +160,8 @@ class TMediaPlayer : public TCustomControl {
   DWORD NextTrackStart();
   DWORD PreviousTrackStart();
   void MMMciNotify(TMessage& message);
+  static void NoticesProcEntry(TObject* object, TMessage& message);
+  void NoticesProc(TMessage& message);
 
   // Button side.
   void LoadGlyphs();
@@ -187,6 +190,9 @@ class TMediaPlayer : public TCustomControl {
   void WMSize(TMessage& message);
 
   // Device state.
+  // The device commands' notices come here: a hidden window that lives as long as the
+  // component, whatever becomes of the control's own window (rebuilt, reparented).
+  TUtilityWindow notices_;
   std::string fileName_;
   TMPDeviceTypes deviceType_ = dtAutoSelect;
   bool autoOpen_ = false;

@@ -21,7 +21,7 @@ void TMediaPlayer::RequireOpenDevice() const {
   if (!open_) throw EMCIDeviceError(LoadStr(kNoDeviceOpenText));
 }
 
-DWORD_PTR TMediaPlayer::CallbackWindow() { return reinterpret_cast<DWORD_PTR>(Handle()); }
+DWORD_PTR TMediaPlayer::CallbackWindow() { return reinterpret_cast<DWORD_PTR>(notices_.Window); }
 
 std::string TMediaPlayer::ErrorMessage() const {
   char buffer[4096];

@@ -88,8 +88,27 @@ TEST_F(MediaPlayerDevice, OpeningASecondFileClosesTheFirst) {
   EXPECT_EQ(mciSendCommandA(first, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT,
                             reinterpret_cast<DWORD_PTR>(&status)),
             DWORD(MCIERR_INVALID_DEVICE_ID));
+  // The first song's play ends aborted; that notice is not the new device's.
+  const int before = log.notifications;
   pt::PumpUntilIdle();
-  EXPECT_EQ(player->NotifyValue(), nfAborted);  // the first song's play
+  EXPECT_EQ(log.notifications, before);
+  EXPECT_EQ(player->NotifyValue(), nfSuccessful);
+  player->Play();
+  pt::AdvanceTime(1200);
+  EXPECT_EQ(log.notifications, before + 1);
+}
+
+TEST_F(MediaPlayerDevice, ARebuiltWindowStillHearsTheEndOfTheSong) {
+  OpenSong();
+  ClickButton(btPlay);
+  EXPECT_FALSE(player->AutoEnabledButtons().Contains(btPlay));
+  // The form's border style builds its window and its children's anew.
+  form->SetBorderStyle(bsDialog);
+  pt::PumpUntilIdle();
+  pt::AdvanceTime(1200);
+  EXPECT_EQ(log.notifications, 1);
+  EXPECT_TRUE(player->AutoEnabledButtons().Contains(btPlay)) << "the end enabled Play again";
+  EXPECT_FALSE(player->AutoEnabledButtons().Contains(btStop));
 }
 
 TEST_F(MediaPlayerDevice, WithoutADeviceCloseDoesNothingAndOperationsRaise) {
@@ -177,9 +196,12 @@ TEST_F(MediaPlayerDevice, APlayerWithoutParentStillHearsItsDevice) {
   EXPECT_EQ(log.notifications, 1);
   EXPECT_FALSE(IsWindowVisible(loose.Handle()));
 
-  loose.SetParent(form);  // placed: its window becomes a child of the form
-  EXPECT_EQ(GetParent(loose.Handle()), form->Handle());
+  // Placed while it plays: its window becomes a child of the form, and the end of the
+  // song is still heard.
   loose.Play();
+  pt::AdvanceTime(300);
+  loose.SetParent(form);
+  EXPECT_EQ(GetParent(loose.Handle()), form->Handle());
   pt::AdvanceTime(1200);
   EXPECT_EQ(log.notifications, 2);
   loose.SetParent(nullptr);
