@@ -16,10 +16,9 @@ target_link_libraries(td_platform PRIVATE PkgConfig::TD_PLATFORM_DEPS PUBLIC td_
 # The command interpreter shim (tools/cmd) starts programs through the kernel services.
 if(TARGET td_cmd)
   target_link_libraries(td_cmd PRIVATE td_platform)
-  # Where the interpreter is found by a program that does not sit in the build tree.
-  include(GNUInstallDirs)
-  install(TARGETS td_cmd RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tunedeck)
+  # Where the interpreter is found by a program that does not sit beside it: the build's, and
+  # the one installed in the program folder (cmake/Install.cmake puts it there).
   target_compile_definitions(td_platform PRIVATE
     TD_CMD_BUILD_PATH="$<TARGET_FILE:td_cmd>"
-    TD_CMD_INSTALLED_PATH="${CMAKE_INSTALL_FULL_LIBEXECDIR}/tunedeck/cmd")
+    TD_CMD_INSTALLED_PATH="${CMAKE_INSTALL_PREFIX}/lib/tunedeck/cmd")
 endif()

@@ -5,7 +5,7 @@ td_packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev libfluidsynth-dev libsndfile1-dev libpng-dev
   fonts-liberation2 fonts-dejavu-core timgm6mb-soundfont
-  xvfb
+  xvfb desktop-file-utils
 )
 
 # What ./run adds for the player: the larger General MIDI SoundFont (the platform takes it

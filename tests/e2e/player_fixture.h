@@ -92,7 +92,16 @@ class PlayerTest : public ::testing::Test {
   }
 
   // Runs the player with the script; `dump NAME` and `shot NAME` lines name files of Out().
-  Outcome Run(const std::string& script, const std::string& settings = "") {
+  // The arguments follow the program's name on the shell's command line as they stand.
+  Outcome Run(const std::string& script, const std::string& settings = "",
+              const std::string& arguments = "") {
+    return RunIn(Songs(), script,
+                 "TD_DRIVES='C=" + Drive().string() + ":label=MUSIC' " + settings + " '" +
+                     TD_PLAYER + "' " + arguments);
+  }
+
+  // Runs a shell command line that starts the player, in `folder`, with the script.
+  Outcome RunIn(const fs::path& folder, const std::string& script, const std::string& command) {
     std::string text;
     std::istringstream lines(script);
     for (std::string line; std::getline(lines, line);) {
@@ -101,12 +110,10 @@ class PlayerTest : public ::testing::Test {
       text += line + "\n";
     }
     WriteText(Out() / "script.txt", text);
-    std::string command = "cd '" + Songs().string() + "' && TD_SCRIPT='" + OutPath("script.txt") +
-                          "' TD_DRIVES='C=" + Drive().string() +
-                          ":label=MUSIC' TD_AUDIO=null TD_SOUNDFONT=" + kSmallSoundFont + " " +
-                          settings + " '" + TD_PLAYER + "' > '" + OutPath("stdout.txt") + "' 2> '" +
-                          OutPath("stderr.txt") + "'";
-    int raw = std::system(command.c_str());
+    std::string shell = "cd '" + folder.string() + "' && TD_SCRIPT='" + OutPath("script.txt") +
+                        "' TD_AUDIO=null TD_SOUNDFONT=" + kSmallSoundFont + " " + command + " > '" +
+                        OutPath("stdout.txt") + "' 2> '" + OutPath("stderr.txt") + "'";
+    int raw = std::system(shell.c_str());
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     outcome.err = ReadFile(Out() / "stderr.txt");

@@ -25,9 +25,9 @@ struct Pixmap {
   int bits = 0;
   int hotX = 0;
   int hotY = 0;
-  std::vector<Colour> palette;         // index order as listed
-  std::map<char, int> legend;          // pixel character to palette index
-  std::vector<std::string> rows;       // top to bottom
+  std::vector<Colour> palette;    // index order as listed
+  std::map<char, int> legend;     // pixel character to palette index
+  std::vector<std::string> rows;  // top to bottom
 };
 
 Pixmap Parse(const std::filesystem::path& file, PixmapKind kind) {
@@ -82,7 +82,8 @@ Pixmap Parse(const std::filesystem::path& file, PixmapKind kind) {
         colour.inverted = true;
         colour.red = colour.green = colour.blue = 0xFF;
       } else {
-        if (value.size() != 6 || value.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        if (value.size() != 6 ||
+            value.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
           fail("a colour is RRGGBB in hex");
         }
         unsigned long rgb = std::stoul(value, nullptr, 16);
@@ -111,7 +112,8 @@ Pixmap Parse(const std::filesystem::path& file, PixmapKind kind) {
                   std::to_string(map.width) + " wide");
     }
     for (char c : map.rows[y]) {
-      if (!map.legend.count(c)) throw Error(file.string() + ": pixel '" + std::string(1, c) + "' not in the palette");
+      if (!map.legend.count(c))
+        throw Error(file.string() + ": pixel '" + std::string(1, c) + "' not in the palette");
     }
   }
   return map;
@@ -129,7 +131,8 @@ Image EncodeImage(const Pixmap& map, bool withMask, bool fullTable) {
   const bool wholeTable = withMask || fullTable;
   int colours = 1 << map.bits;
   if (!(withMask && map.bits == 1) && static_cast<int>(map.palette.size()) > colours) {
-    throw Error(std::to_string(map.palette.size()) + " colours do not fit " + std::to_string(map.bits) + " bits");
+    throw Error(std::to_string(map.palette.size()) + " colours do not fit " +
+                std::to_string(map.bits) + " bits");
   }
   // A monochrome icon or cursor stores black and white only: transparent pixels are
   // black with the mask set (the screen shows), inverted ones white with the mask set.
@@ -151,7 +154,8 @@ Image EncodeImage(const Pixmap& map, bool withMask, bool fullTable) {
   PutDword(image.header, 0);  // BI_RGB
   int stride = ((map.width * map.bits + 31) / 32) * 4;
   int maskStride = ((map.width + 31) / 32) * 4;
-  PutDword(image.header, static_cast<std::uint32_t>(stride * map.height + (withMask ? maskStride * map.height : 0)));
+  PutDword(image.header, static_cast<std::uint32_t>(stride * map.height +
+                                                    (withMask ? maskStride * map.height : 0)));
   PutDword(image.header, 3780);  // 96 dpi
   PutDword(image.header, 3780);
   PutDword(image.header, wholeTable ? 0u : static_cast<std::uint32_t>(map.palette.size()));
@@ -195,8 +199,8 @@ Image Encode(const std::filesystem::path& file, const Pixmap& map, bool withMask
 
 }  // namespace
 
-void CompilePixmap(const std::filesystem::path& file, PixmapKind kind, const std::string& name, unsigned id,
-                   Directory& directory) {
+void CompilePixmap(const std::filesystem::path& file, PixmapKind kind, const std::string& name,
+                   unsigned id, Directory& directory) {
   Pixmap map = Parse(file, kind);
   if (kind == PixmapKind::Bitmap) {
     Image image = Encode(file, map, false);
@@ -217,7 +221,8 @@ void CompilePixmap(const std::filesystem::path& file, PixmapKind kind, const std
   imageData.insert(imageData.end(), image.mask.begin(), image.mask.end());
   unsigned imageId = directory.NextImageId();
   std::uint32_t imageSize = static_cast<std::uint32_t>(imageData.size());
-  directory.Add({"", kind == PixmapKind::Icon ? kRtIcon : kRtCursor, "", imageId, std::move(imageData)});
+  directory.Add(
+      {"", kind == PixmapKind::Icon ? kRtIcon : kRtCursor, "", imageId, std::move(imageData)});
 
   // The group: header and one 14-byte entry naming the image.
   Bytes group;
@@ -237,7 +242,8 @@ void CompilePixmap(const std::filesystem::path& file, PixmapKind kind, const std
   PutWord(group, static_cast<unsigned>(map.bits));
   PutDword(group, imageSize);
   PutWord(group, imageId);
-  directory.Add({"", kind == PixmapKind::Icon ? kRtGroupIcon : kRtGroupCursor, name, id, std::move(group)});
+  directory.Add(
+      {"", kind == PixmapKind::Icon ? kRtGroupIcon : kRtGroupCursor, name, id, std::move(group)});
 }
 
 Bytes PixmapFileBytes(const std::filesystem::path& file, PixmapKind kind) {
@@ -257,7 +263,8 @@ Bytes PixmapFileBytes(const std::filesystem::path& file, PixmapKind kind) {
   if (kind == PixmapKind::Cursor) throw Error(file.string() + ": cursor files are not supported");
   if (map.palette.size() > 16 && map.bits < 8) throw Error(file.string() + ": too many colours");
   Image image = Encode(file, map, true);
-  std::uint32_t imageSize = static_cast<std::uint32_t>(image.header.size() + image.colour.size() + image.mask.size());
+  std::uint32_t imageSize =
+      static_cast<std::uint32_t>(image.header.size() + image.colour.size() + image.mask.size());
   PutWord(out, 0);
   PutWord(out, 1);
   PutWord(out, 1);
@@ -273,6 +280,23 @@ Bytes PixmapFileBytes(const std::filesystem::path& file, PixmapKind kind) {
   out.insert(out.end(), image.colour.begin(), image.colour.end());
   out.insert(out.end(), image.mask.begin(), image.mask.end());
   return out;
+}
+
+Picture PixmapPicture(const std::filesystem::path& file, PixmapKind kind) {
+  Pixmap map = Parse(file, kind);
+  Picture picture;
+  picture.width = map.width;
+  picture.height = map.height;
+  picture.rgba.reserve(static_cast<std::size_t>(map.width * map.height * 4));
+  for (const std::string& row : map.rows) {
+    for (char c : row) {
+      const Colour& colour = map.palette[map.legend.at(c)];
+      bool shown = !colour.transparent && !colour.inverted;
+      picture.rgba.insert(picture.rgba.end(),
+                          {colour.red, colour.green, colour.blue, std::uint8_t(shown ? 0xFF : 0)});
+    }
+  }
+  return picture;
 }
 
 }  // namespace rescomp

@@ -20,7 +20,7 @@ class Error : public std::runtime_error {
 struct Resource {
   std::string typeName;  // empty for an integer type
   unsigned typeId = 0;
-  std::string name;      // upper case; empty for an integer id
+  std::string name;  // upper case; empty for an integer id
   unsigned id = 0;
   Bytes data;
 };
@@ -52,6 +52,15 @@ void CompilePixmap(const std::filesystem::path& file, PixmapKind kind, const std
 
 // The same pixel map as a whole file: a bitmap file ("BM" header) or an icon file.
 Bytes PixmapFileBytes(const std::filesystem::path& file, PixmapKind kind);
+
+// The same pixel map as a picture: 8-bit red, green, blue and alpha, top row first.
+// Transparent and inverted pixels (which a picture cannot show) are fully transparent.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgba;
+};
+Picture PixmapPicture(const std::filesystem::path& file, PixmapKind kind);
 
 // Form descriptions (resources/README.md): the readable text compiled to the binary
 // form stored as RCDATA.
