@@ -1,22 +1,35 @@
-// "BUTTON": push buttons and default push buttons in the classic look. Other button types
-// behave as push buttons.
+// "BUTTON": what the buttons do. A press and release over the button, or Space, clicks it;
+// the automatic check boxes and radio buttons change their own check before telling the
+// parent (BN_CLICKED), the others leave that to the parent. A radio button that gets the
+// focus from the keyboard is clicked, so moving through a group with the arrows selects.
+// A group box only frames its group: the mouse passes through it and it takes no keys.
+#include "controls/button.h"
+
 #include "controls/classes.h"
-#include "controls/common.h"
 
 namespace platform::controls {
+
+ButtonType TypeOfButton(DWORD style) {
+  switch (style & BS_TYPEMASK) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+      return ButtonType::CheckBox;
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+      return ButtonType::Radio;
+    case BS_GROUPBOX:
+      return ButtonType::GroupBox;
+    default:
+      return ButtonType::Push;
+  }
+}
+
 namespace {
 
-struct Button : Control {
-  static constexpr Kind kKind = Kind::Button;
-  explicit Button(HWND window) : Control(kKind, window) {}
-  bool pushed = false;  // drawn pressed (BST_PUSHED)
-  bool focused = false;
-  bool tracking = false;   // the left button went down on it and is still held
-  bool spaceDown = false;  // Space went down while it had the focus
-  WPARAM check = BST_UNCHECKED;
-};
-
 bool IsDefault(HWND window) { return (StyleOf(window) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
+ButtonType TypeOf(const Button& b) { return TypeOfButton(StyleOf(b.window)); }
 
 void SetPushed(Button& b, bool pushed) {
   if (b.pushed == pushed) return;
@@ -24,72 +37,78 @@ void SetPushed(Button& b, bool pushed) {
   InvalidateRect(b.window, nullptr, FALSE);
 }
 
-UINT TextFormat(DWORD style) {
-  UINT format = (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER;
-  switch (style & BS_CENTER) {
-    case BS_LEFT:
-      return format | DT_LEFT;
-    case BS_RIGHT:
-      return format | DT_RIGHT;
+// The check as the button's type can hold it: a two-state box and a radio button are
+// checked or not; a push button keeps what it is given, as it never shows it.
+WPARAM CheckFor(DWORD style, WPARAM value) {
+  value &= BST_CHECKED | BST_INDETERMINATE;
+  switch (style & BS_TYPEMASK) {
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+      return (value & BST_INDETERMINATE) ? BST_INDETERMINATE : value;
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+      return value ? BST_CHECKED : BST_UNCHECKED;
     default:
-      return format | DT_CENTER;
+      return value;
   }
 }
 
-void Paint(Button& b, HDC dc) {
-  HWND window = b.window;
-  DWORD style = StyleOf(window);
-  RECT outer = ClientRectOf(window);
-  HGDIOBJ oldFont = SelectObject(dc, FontOrSystem(b.font));
-  // Parents may want to know; a push button keeps the system colours whatever they answer.
-  ControlColours(window, dc, WM_CTLCOLORBTN);
-  RECT r = outer;
-  bool isDefault = IsDefault(window);
-  if (isDefault) {
-    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
-    InflateRect(&r, -1, -1);
+void SetCheck(Button& b, WPARAM value) {
+  DWORD style = StyleOf(b.window);
+  ButtonType type = TypeOfButton(style);
+  if (type == ButtonType::GroupBox) return;
+  value = CheckFor(style, value);
+  if (value == b.check) return;
+  b.check = value;
+  if (type == ButtonType::Radio) {
+    // The checked button of a group is the one Tab lands on.
+    DWORD tabStop = value ? style | WS_TABSTOP : style & ~static_cast<DWORD>(WS_TABSTOP);
+    if (tabStop != style) SetWindowLongA(b.window, GWL_STYLE, static_cast<LONG>(tabStop));
   }
-  int shift = 0;
-  if (b.pushed) {
-    FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
-    InflateRect(&r, -1, -1);
-    FillSysColour(dc, r, COLOR_BTNFACE);
-    shift = 1;
-  } else {
-    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_SOFT | BF_MIDDLE | BF_ADJUST);
-  }
+  if (type != ButtonType::Push) InvalidateRect(b.window, nullptr, FALSE);
+}
 
-  char text[1024];
-  int length = GetWindowTextA(window, text, sizeof text);
-  RECT area{r.left + 1 + shift, r.top + 1 + shift, r.right - 1 + shift, r.bottom - 1 + shift};
-  UINT format = TextFormat(style);
-  if ((style & BS_MULTILINE) && length > 0) {
-    // Several lines are centred as a block.
-    RECT measure = area;
-    DrawTextA(dc, text, length, &measure, format | DT_CALCRECT);
-    int offset = ((area.bottom - area.top) - (measure.bottom - measure.top)) / 2;
-    if (offset > 0) area.top += offset;
-  }
-  if (length > 0) {
-    if (IsWindowEnabled(window)) {
-      int oldMode = SetBkMode(dc, TRANSPARENT);
-      COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-      DrawTextA(dc, text, length, &area, format);
-      SetTextColor(dc, oldColour);
-      SetBkMode(dc, oldMode);
-    } else {
-      DrawDisabledText(dc, std::string(text, static_cast<std::size_t>(length)), area, format);
+bool StartsGroup(HWND w) { return StyleOf(w) & WS_GROUP; }
+
+// Unchecks the other automatic radio buttons of the group: the siblings from the last one
+// with WS_GROUP up to this button to the one before the next WS_GROUP.
+void UncheckGroup(Button& b) {
+  auto uncheck = [&](HWND sibling) {
+    std::shared_ptr<Button> other = Find<Button>(sibling);
+    if (other && (StyleOf(sibling) & BS_TYPEMASK) == BS_AUTORADIOBUTTON) SetCheck(*other, 0);
+  };
+  if (!StartsGroup(b.window)) {
+    for (HWND w = GetWindow(b.window, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+      uncheck(w);
+      if (StartsGroup(w)) break;
     }
   }
-  if (b.focused) {
-    RECT focus = outer;
-    InflateRect(&focus, isDefault ? -4 : -3, isDefault ? -4 : -3);
-    DrawFocusRect(dc, &focus);
-  }
-  SelectObject(dc, oldFont);
+  for (HWND w = GetWindow(b.window, GW_HWNDNEXT); w && !StartsGroup(w);
+       w = GetWindow(w, GW_HWNDNEXT))
+    uncheck(w);
 }
 
-void Click(Button& b) { NotifyCommand(b.window, BN_CLICKED); }
+void Click(Button& b) {
+  switch (StyleOf(b.window) & BS_TYPEMASK) {
+    case BS_AUTOCHECKBOX:
+      SetCheck(b, b.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+      break;
+    case BS_AUTO3STATE:
+      SetCheck(b, b.check == BST_UNCHECKED ? BST_CHECKED
+                  : b.check == BST_CHECKED ? BST_INDETERMINATE
+                                           : BST_UNCHECKED);
+      break;
+    case BS_AUTORADIOBUTTON:
+      SetCheck(b, BST_CHECKED);
+      UncheckGroup(b);
+      break;
+    default:
+      break;
+  }
+  NotifyCommand(b.window, BN_CLICKED);
+}
 
 void ReleaseButton(Button& b) {
   bool click = b.pushed;
@@ -99,25 +118,43 @@ void ReleaseButton(Button& b) {
   if (click && b.Alive()) Click(b);
 }
 
+LRESULT DialogCode(const Button& b) {
+  switch (TypeOf(b)) {
+    case ButtonType::Push:
+      return DLGC_BUTTON | (IsDefault(b.window) ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case ButtonType::CheckBox:
+      return DLGC_BUTTON;
+    case ButtonType::Radio:
+      return DLGC_BUTTON | DLGC_RADIOBUTTON;
+    case ButtonType::GroupBox:
+      return DLGC_STATIC;
+  }
+  return DLGC_BUTTON;
+}
+
 LRESULT Handle(Button& b, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND window = b.window;
+  bool group = TypeOf(b) == ButtonType::GroupBox;
   switch (message) {
     case WM_PAINT: {
       if (wParam) {
-        Paint(b, reinterpret_cast<HDC>(wParam));
+        PaintButton(b, reinterpret_cast<HDC>(wParam));
         return 0;
       }
       PAINTSTRUCT ps;
       if (HDC dc = BeginPaint(window, &ps)) {
-        Paint(b, dc);
+        PaintButton(b, dc);
         EndPaint(window, &ps);
       }
       return 0;
     }
     case WM_ERASEBKGND:
       return 1;
+    case WM_NCHITTEST:
+      if (group) return HTTRANSPARENT;
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_GETDLGCODE:
-      return DLGC_BUTTON | (IsDefault(window) ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+      return DialogCode(b);
     case WM_SETFONT:
       b.font = reinterpret_cast<HFONT>(wParam);
       if (LOWORD(lParam)) InvalidateRect(window, nullptr, TRUE);
@@ -145,6 +182,8 @@ LRESULT Handle(Button& b, UINT message, WPARAM wParam, LPARAM lParam) {
       b.focused = true;
       InvalidateRect(window, nullptr, FALSE);
       if (StyleOf(window) & BS_NOTIFY) NotifyCommand(window, BN_SETFOCUS);
+      if (b.Alive() && TypeOf(b) == ButtonType::Radio && !b.mousePress && b.check == BST_UNCHECKED)
+        Click(b);
       return 0;
     case WM_KILLFOCUS:
       b.focused = false;
@@ -158,7 +197,12 @@ LRESULT Handle(Button& b, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (GetFocus() != window) SetFocus(window);
+      if (group) return 0;
+      if (GetFocus() != window) {
+        b.mousePress = true;
+        SetFocus(window);
+        b.mousePress = false;
+      }
       if (!b.Alive()) return 0;
       SetCapture(window);
       b.tracking = true;
@@ -180,7 +224,7 @@ LRESULT Handle(Button& b, UINT message, WPARAM wParam, LPARAM lParam) {
       if (b.tracking && GetCapture() == window) ReleaseCapture();
       return 0;
     case WM_KEYDOWN:
-      if (wParam == VK_SPACE && !b.tracking) {
+      if (wParam == VK_SPACE && !b.tracking && !group) {
         b.spaceDown = true;
         SetPushed(b, true);
         return 0;
@@ -209,16 +253,17 @@ LRESULT Handle(Button& b, UINT message, WPARAM wParam, LPARAM lParam) {
     case BM_GETCHECK:
       return static_cast<LRESULT>(b.check);
     case BM_SETCHECK:
-      b.check = wParam & (BST_CHECKED | BST_INDETERMINATE);
+      SetCheck(b, wParam);
       return 0;
     case BM_SETSTYLE: {
       DWORD style = (StyleOf(window) & 0xFFFF0000u) | (wParam & 0xFFFFu);
       SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(style));
+      b.check = CheckFor(style, b.check);
       if (LOWORD(lParam)) InvalidateRect(window, nullptr, TRUE);
       return 0;
     }
     case BM_CLICK:
-      if (!IsWindowEnabled(window)) return 0;
+      if (!IsWindowEnabled(window) || group) return 0;
       // As a real press and release, so that focus and capture behave as for the mouse.
       SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
       if (!b.Alive()) return 0;

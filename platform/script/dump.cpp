@@ -10,6 +10,7 @@
 #include <string>
 #include <tuple>
 
+#include "controls/button.h"
 #include "controls/common.h"
 #include "mci/driver.h"
 #include "platform/clock.h"
@@ -162,6 +163,11 @@ std::string ControlFields(HWND w) {
                 }) +
            ", \"selected\": " + Number(call(CB_GETCURSEL)) +
            ", \"dropped\": " + Bool(call(CB_GETDROPPEDSTATE) != 0);
+  }
+  if (*kind == controls::Kind::Button) {
+    controls::ButtonType type = controls::TypeOfButton(style);
+    if (type != controls::ButtonType::CheckBox && type != controls::ButtonType::Radio) return "";
+    return ", \"check\": " + Number(call(BM_GETCHECK));
   }
   if (*kind == controls::Kind::TrackBar) {
     return ", \"min\": " + Number(call(TBM_GETRANGEMIN)) +

@@ -43,3 +43,26 @@ TEST(ScriptDump, ASuperclassedListBoxShowsItsItems) {
   UnregisterClassA("TSongList", wc.hInstance);
   pt::EndSession();
 }
+
+TEST(ScriptDump, CheckBoxesAndRadioButtonsShowTheirCheckPushButtonsDoNot) {
+  pt::StartSession();
+  auto make = [](const char* text, DWORD style) {
+    return CreateWindowExA(0, "BUTTON", text, WS_POPUP | WS_VISIBLE | style, 10, 10, 80, 20,
+                           nullptr, nullptr, nullptr, nullptr);
+  };
+  HWND mute = make("Mute", BS_AUTO3STATE);
+  HWND radio = make("Radio", BS_AUTORADIOBUTTON);
+  make("Push", BS_PUSHBUTTON);
+  SendMessageA(mute, BM_SETCHECK, BST_INDETERMINATE, 0);
+  SendMessageA(radio, BM_SETCHECK, BST_CHECKED, 0);
+  std::string dump = platform::script::Dump();
+  EXPECT_NE(dump.find("\"text\": \"Mute\""), std::string::npos);
+  auto lineOf = [&dump](const char* text) {
+    std::size_t at = dump.find(text);
+    return at == std::string::npos ? std::string() : dump.substr(at, dump.find('\n', at) - at);
+  };
+  EXPECT_NE(lineOf("\"text\": \"Mute\"").find("\"check\": 2"), std::string::npos) << dump;
+  EXPECT_NE(lineOf("\"text\": \"Radio\"").find("\"check\": 1"), std::string::npos) << dump;
+  EXPECT_EQ(lineOf("\"text\": \"Push\"").find("\"check\""), std::string::npos) << dump;
+  pt::EndSession();
+}
