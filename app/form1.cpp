@@ -9,11 +9,13 @@
 #include "filectrl/drivecombo.h"
 #include "filectrl/filelist.h"
 #include "filectrl/filtercombo.h"
+#include "forms/application.h"
 #include "media/mediaplayer.h"
 #include "runtime/command.h"
 #include "runtime/directory.h"
 #include "runtime/exceptions.h"
 #include "runtime/exitproc.h"
+#include "runtime/format.h"
 
 TForm1* Form1 = nullptr;
 
@@ -32,6 +34,28 @@ bool Quietly(F&& action) {
   } catch (...) {
     return false;
   }
+}
+
+// What the player says of an argument it cannot show, by the platform's error.
+std::string Unusable(const std::string& path, DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return Format("%s does not exist.", path);
+    case ERROR_NOT_READY:
+      return Format("The drive that holds %s is not ready.", path);
+    case ERROR_FILENAME_EXCED_RANGE:
+      return Format("The name %s is too long.", path);
+    default:
+      return Format("%s cannot be shown.", path);
+  }
+}
+
+// The entry of a list that shows the name, -1 when none does.
+std::int32_t IndexOf(TStrings* items, const std::string& name) {
+  for (std::int32_t i = 0; i < items->Count(); ++i)
+    if (items->Get(i) == name) return i;
+  return -1;
 }
 
 }  // namespace
@@ -195,3 +219,61 @@ void TForm1::Sequence1Click(TObject*) { SetMode(!Sequence1->Checked()); }
 void TForm1::Repeat2Click(TObject*) { SetMode(Repeat2->Checked()); }
 
 void TForm1::Exit1Click(TObject*) { Halt(1); }
+
+void TForm1::OpenHostPath(const std::string& hostPath) {
+  const std::string name = platform::HostToWindowsPath(hostPath);
+  std::string problem;
+  if (name.empty()) {
+    problem = Format("%s is on none of the player's drives.", hostPath);
+  } else if (DWORD attributes = GetFileAttributesA(name.c_str());
+             attributes == INVALID_FILE_ATTRIBUTES) {
+    problem = Unusable(hostPath, GetLastError());
+  } else {
+    try {
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        ShowFolder(name);
+      else
+        ShowFile(name);
+      return;
+    } catch (const Exception& e) {
+      problem = Format("%s cannot be shown: %s.", hostPath, e.Message());
+      Quietly([&] {
+        ShowFilter(0);
+        ShowFolder(programDirectory_);
+      });
+    }
+  }
+  Application->MessageBox(problem, Application->Title(), MB_OK | MB_ICONWARNING);
+}
+
+void TForm1::ShowFolder(const std::string& folder) {
+  DirList->NavigateTo(folder);
+  FileList->SetItemIndex(0);
+}
+
+void TForm1::ShowFile(const std::string& fileName) {
+  std::size_t backslash = fileName.rfind('\\');
+  std::string name = fileName.substr(backslash + 1);
+  // "C:\song.mid" lies in the root, "C:\".
+  DirList->NavigateTo(fileName.substr(0, std::max<std::size_t>(backslash, 3)));
+  std::int32_t index = IndexOf(FileList->Items(), name);
+  const std::int32_t shown = FileCombo->ItemIndex();
+  for (std::int32_t filter = 0; index < 0 && filter < FileCombo->Items()->Count(); ++filter) {
+    if (filter == shown) continue;
+    ShowFilter(filter);
+    index = IndexOf(FileList->Items(), name);
+  }
+  if (index < 0) {
+    // No filter lists it (a hidden file): the folder as it shows under the first.
+    ShowFilter(shown);
+    FileList->SetItemIndex(0);
+    return;
+  }
+  FileList->SetItemIndex(index);
+  PlaySelected();
+}
+
+void TForm1::ShowFilter(std::int32_t index) {
+  FileCombo->SetItemIndex(index);
+  FileCombo->NotifyFilterChange();
+}

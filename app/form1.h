@@ -78,12 +78,23 @@ class TForm1 : public TForm {
   // Ends the program at once with exit status 1.
   void Exit1Click(TObject* sender);
 
+  // The player's one optional argument, a host path: a folder is shown in the lists instead
+  // of the program folder; a file is shown in its folder, under the first filter that lists
+  // it, selected and played as by a double click. A path that no drive holds, that does not
+  // exist or that cannot be shown is said so in a message box, and the lists show the
+  // program folder as they did. The program directory never changes.
+  void OpenHostPath(const std::string& hostPath);
+
   // The process's current directory when the window was built (empty when it could not
   // be read or is longer than 259 characters); the companions are looked for there.
   const std::string& ProgramDirectory() const { return programDirectory_; }
 
  private:
   void SetMode(bool sequence);
+  void ShowFolder(const std::string& folder);
+  void ShowFile(const std::string& fileName);
+  // Picks the filter selector's entry and passes its mask to the file list.
+  void ShowFilter(std::int32_t index);
 
   std::string programDirectory_;
 };

@@ -1,6 +1,7 @@
 #include "runtime/command.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
 
@@ -61,4 +62,18 @@ CommandOutcome RunCommandInterpreter(std::string_view command) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return outcome;
+}
+
+int ParamCount() {
+  return static_cast<int>(platform::SplitCommandLine(GetCommandLineA()).size()) - 1;
+}
+
+std::string ParamStr(int index) {
+  if (index == 0) {
+    char name[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, name, sizeof name);
+    return length > 0 && length < sizeof name ? std::string(name, length) : std::string();
+  }
+  std::vector<std::string> arguments = platform::SplitCommandLine(GetCommandLineA());
+  return index > 0 && index < static_cast<int>(arguments.size()) ? arguments[index] : std::string();
 }

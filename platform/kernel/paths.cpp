@@ -20,11 +20,11 @@ bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0;
 
 char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
-std::vector<std::string> SplitParts(const std::string& text) {
+std::vector<std::string> SplitParts(const std::string& text, char separator = '\\') {
   std::vector<std::string> parts;
   std::size_t start = 0;
   while (start <= text.size()) {
-    std::size_t end = text.find('\\', start);
+    std::size_t end = text.find(separator, start);
     if (end == std::string::npos) end = text.size();
     if (end > start) parts.push_back(text.substr(start, end - start));
     start = end + 1;
@@ -34,8 +34,9 @@ std::vector<std::string> SplitParts(const std::string& text) {
 
 // Appends relative parts to an absolute list: "." stays, ".." goes up but never above
 // the root.
-void AppendParts(std::vector<std::string>& parts, const std::string& relative) {
-  for (std::string& part : SplitParts(relative)) {
+void AppendParts(std::vector<std::string>& parts, const std::string& relative,
+                 char separator = '\\') {
+  for (std::string& part : SplitParts(relative, separator)) {
     if (part == ".") continue;
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
@@ -231,7 +232,13 @@ std::string HostToWindowsLocked(const KernelState& state, const std::string& hos
     if (getcwd(cwd, sizeof cwd) == nullptr) return {};
     host = std::string(cwd) + (host.empty() ? "" : "/" + host);
   }
-  while (host.size() > 1 && host.back() == '/') host.pop_back();
+  // "." and ".." are taken as written, as in a Windows name, so that no ".." leads out of
+  // the drive that holds the path.
+  std::vector<std::string> parts;
+  AppendParts(parts, host, '/');
+  host.clear();
+  for (const std::string& part : parts) host += "/" + part;
+  if (host.empty()) host = "/";
   int best = -1;
   for (int i = 0; i < 26; ++i) {
     const Drive& drive = state.drives[i];

@@ -7,11 +7,81 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "kernel/internal.h"
 #include "kernel/objects.h"
 #include "kernel/threads.h"
 #include "platform/win32.h"
+
+namespace platform {
+
+std::vector<std::string> SplitCommandLine(const std::string& line) {
+  std::vector<std::string> arguments;
+  std::size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  std::string program;
+  if (i < line.size() && line[i] == '"') {
+    std::size_t end = line.find('"', i + 1);
+    if (end == std::string::npos) end = line.size();
+    program = line.substr(i + 1, end - i - 1);
+    i = end + 1;
+  } else {
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t') program += line[i++];
+  }
+  arguments.push_back(program);
+  for (;;) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size()) break;
+    std::string argument;
+    bool quoted = false;
+    while (i < line.size() && (quoted || (line[i] != ' ' && line[i] != '\t'))) {
+      if (line[i] == '\\') {
+        std::size_t count = 0;
+        while (i < line.size() && line[i] == '\\') {
+          ++count;
+          ++i;
+        }
+        if (i < line.size() && line[i] == '"') {
+          argument.append(count / 2, '\\');
+          if (count % 2 == 1) {
+            argument += '"';
+            ++i;
+          }
+        } else {
+          argument.append(count, '\\');
+        }
+      } else if (line[i] == '"') {
+        quoted = !quoted;
+        ++i;
+      } else {
+        argument += line[i++];
+      }
+    }
+    arguments.push_back(std::move(argument));
+  }
+  return arguments;
+}
+
+std::string QuoteArgument(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
+}  // namespace platform
 
 namespace platform::kernel {
 namespace {
@@ -84,56 +154,6 @@ class ProcessObject : public KernelObject {
   DWORD exitCode_ = STILL_ACTIVE;
 };
 
-// Splits a command line the Windows way: blanks separate arguments outside quotes;
-// 2n backslashes before a quote give n and the quote toggles quoting, 2n+1 give n and
-// a literal quote. The program name ends at the first blank or closing quote.
-std::vector<std::string> SplitCommandLine(const std::string& line) {
-  std::vector<std::string> arguments;
-  std::size_t i = 0;
-  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-  std::string program;
-  if (i < line.size() && line[i] == '"') {
-    std::size_t end = line.find('"', i + 1);
-    if (end == std::string::npos) end = line.size();
-    program = line.substr(i + 1, end - i - 1);
-    i = end + 1;
-  } else {
-    while (i < line.size() && line[i] != ' ' && line[i] != '\t') program += line[i++];
-  }
-  arguments.push_back(program);
-  for (;;) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    if (i >= line.size()) break;
-    std::string argument;
-    bool quoted = false;
-    while (i < line.size() && (quoted || (line[i] != ' ' && line[i] != '\t'))) {
-      if (line[i] == '\\') {
-        std::size_t count = 0;
-        while (i < line.size() && line[i] == '\\') {
-          ++count;
-          ++i;
-        }
-        if (i < line.size() && line[i] == '"') {
-          argument.append(count / 2, '\\');
-          if (count % 2 == 1) {
-            argument += '"';
-            ++i;
-          }
-        } else {
-          argument.append(count, '\\');
-        }
-      } else if (line[i] == '"') {
-        quoted = !quoted;
-        ++i;
-      } else {
-        argument += line[i++];
-      }
-    }
-    arguments.push_back(std::move(argument));
-  }
-  return arguments;
-}
-
 bool EndsWithNoCase(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && SameNoCase(text.substr(text.size() - end.size()), end);
 }
@@ -184,8 +204,8 @@ DWORD LocateProgram(const std::string& name, std::string& host) {
   DWORD error = LocateIn(name, host);
   if (error == 0) return 0;
   std::string folders(GetEnvironmentVariableA("PATH", nullptr, 0), '\0');
-  folders.resize(GetEnvironmentVariableA("PATH", folders.data(),
-                                         static_cast<DWORD>(folders.size())));
+  folders.resize(
+      GetEnvironmentVariableA("PATH", folders.data(), static_cast<DWORD>(folders.size())));
   std::size_t start = 0;
   while (start < folders.size()) {
     std::size_t end = folders.find(';', start);
@@ -218,7 +238,7 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIB
   }
   ProcessObject::ReapAbandoned();
   std::vector<std::string> arguments =
-      SplitCommandLine(commandLine != nullptr ? commandLine : applicationName);
+      platform::SplitCommandLine(commandLine != nullptr ? commandLine : applicationName);
   std::string program = applicationName != nullptr ? applicationName : arguments[0];
   std::string host;
   DWORD error = LocateProgram(program, host);
@@ -314,4 +334,30 @@ DWORD WaitForInputIdle(HANDLE process, DWORD milliseconds) {
   }
   if (Find<ProcessObject>(process, ObjectKind::Process) == nullptr) return WAIT_FAILED;
   return 0;
+}
+
+// Made once from the host's arguments, and kept for the life of the process as the system
+// keeps it: the program's Windows name (its host path when no drive holds it), then each
+// argument as the host gave it.
+LPSTR GetCommandLineA() {
+  static std::string* line = [] {
+    std::ifstream in("/proc/self/cmdline", std::ios::binary);
+    std::string raw{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::string> arguments;
+    for (std::size_t start = 0; start < raw.size();) {
+      std::size_t end = std::min(raw.find('\0', start), raw.size());
+      arguments.push_back(raw.substr(start, end - start));
+      start = end + 1;
+    }
+    char program[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    std::string name = length > 0 && length < sizeof program ? std::string(program, length)
+                       : arguments.empty()                   ? std::string()
+                                                             : arguments[0];
+    auto* text = new std::string(platform::QuoteArgument(name));
+    for (std::size_t i = 1; i < arguments.size(); ++i)
+      *text += " " + platform::QuoteArgument(arguments[i]);
+    return text;
+  }();
+  return line->data();
 }

@@ -1,5 +1,6 @@
 // The installed player: `cmake --install` into a scratch prefix, the tree it makes, the
-// desktop entry, the icons, and the launcher starting the player in its folder from anywhere.
+// desktop entry, the icons, and the launcher starting the player in its folder from anywhere;
+// and the player's one argument, a folder to show or a file to play.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -150,6 +151,123 @@ TEST_F(Installed, AMovedTreeRunsAndUsesTheInterpreterBesideThePlayer) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Dump("start.json")["cwd"].String(), OnDriveC(folder));
   EXPECT_EQ(ReadFile(Out() / "ran.txt"), "interpreter\nFaders\n");
+}
+
+TEST_F(Installed, TheLauncherHandsOnItsArgumentFromWhereItWasStarted) {
+  Write(Songs() / "a.mid", Song(5000));
+  Outcome run =
+      Launch(Prefix(), Drive(), "wait 100\ndump playing.json\nclose @TForm1\n", "songs/a.mid");
+  EXPECT_EQ(run.status, 0) << run.err;
+  Json playing = Dump("playing.json");
+  const Json& device = DeviceOf(playing);
+  EXPECT_EQ(device["element"].String(), OnDriveC(Songs() / "a.mid"));
+  EXPECT_EQ(device["mode"].String(), "playing");
+  EXPECT_EQ(Launch(Prefix(), Drive(), "close @TForm1\n", "one two").status, 2);
+}
+
+class Argument : public PlayerTest {
+ protected:
+  Outcome RunWith(const fs::path& path, const std::string& script) {
+    // A second drive over the host's root gives the build's interpreter a Windows name.
+    return Run(script, "TD_DRIVES='C=" + Drive().string() + ":label=MUSIC;Z=/'",
+               "'" + path.string() + "'");
+  }
+  // The message of the message box a dump shows, empty without one.
+  static std::string MessageOf(const Json& dump) {
+    const Json& box = WindowOf(dump, "#32770");
+    std::string message;
+    for (const Json& window : dump["windows"].Items())
+      if (!box.IsNull() && box["visible"].Bool() && window["parent"].Int() == box["handle"].Int() &&
+          window["class"].String() == "Static" && window["text"].String().size() > message.size())
+        message = window["text"].String();
+    return message;
+  }
+  // The player as it starts without an argument: the program folder C:\songs, its first
+  // file selected, nothing playing.
+  static void ExpectTheProgramFolder(const Json& dump) {
+    EXPECT_EQ(dump["cwd"].String(), "C:\\songs");
+    EXPECT_EQ(SelectedTexts(WindowOf(dump, "TFileListBox")), std::vector<std::string>{"a.mid"});
+    EXPECT_EQ(WindowOf(dump, "TFilterComboBox")["selected"].Int(), 0);
+    EXPECT_EQ(dump["mci"].Size(), 0u);
+    EXPECT_EQ(WindowOf(dump, "TForm1")["text"].String(), "Tunedeck");
+  }
+};
+
+TEST_F(Argument, AFolderIsShownInsteadOfTheProgramFolderWhichStays) {
+  Write(Songs() / "a.mid", Song(1000));
+  WriteText(Songs() / "Faders.exe", "#!/bin/sh\necho ran > '" + OutPath("faders.txt") + "'\n",
+            true);
+  Write(Drive() / "other music" / "y.mid", Song(1000));
+  Write(Drive() / "other music" / "x.mid", Song(1000));
+  Outcome run =
+      RunWith(Drive() / "other music", "dump start.json\nclick @TForm1 12 180\nclose @TForm1\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  Json start = Dump("start.json");
+  EXPECT_EQ(MessageOf(start), "");
+  EXPECT_EQ(start["cwd"].String(), "C:\\other music");
+  EXPECT_EQ(WindowOf(start, "TDirectoryListBox")["items"].Strings(),
+            (std::vector<std::string>{"C:\\", "other music"}));
+  EXPECT_EQ(WindowOf(start, "TFileListBox")["items"].Strings(),
+            (std::vector<std::string>{"x.mid", "y.mid"}));
+  EXPECT_EQ(SelectedTexts(WindowOf(start, "TFileListBox")), std::vector<std::string>{"x.mid"});
+  EXPECT_EQ(start["mci"].Size(), 0u);
+  // The companions are still looked for in the folder the player started in.
+  EXPECT_EQ(ReadFile(Out() / "faders.txt"), "ran\n");
+}
+
+TEST_F(Argument, AFileIsShownUnderAFilterThatListsItSelectedAndPlaying) {
+  Write(Songs() / "a.mid", Song(1000));
+  Write(Drive() / "sub" / "bell.wav", Wave(3000));
+  Write(Drive() / "sub" / "a.mid", Song(5000));
+  Write(Drive() / "sub" / "z.mid", Song(5000));
+  Outcome wave = RunWith(Drive() / "sub" / "bell.wav", "wait 100\ndump wave.json\nclose @TForm1\n");
+  EXPECT_EQ(wave.status, 0) << wave.err;
+  Json played = Dump("wave.json");
+  EXPECT_EQ(WindowOf(played, "TFilterComboBox")["selected"].Int(), 1) << "SOUND";
+  EXPECT_EQ(WindowOf(played, "TFileListBox")["items"].Strings(),
+            std::vector<std::string>{"bell.wav"});
+  EXPECT_EQ(SelectedTexts(WindowOf(played, "TFileListBox")), std::vector<std::string>{"bell.wav"});
+  EXPECT_EQ(WindowOf(played, "TForm1")["text"].String(), "Tunedeck->C:\\sub\\bell.wav");
+  EXPECT_EQ(DeviceOf(played)["element"].String(), "C:\\sub\\bell.wav");
+  EXPECT_EQ(DeviceOf(played)["mode"].String(), "playing");
+
+  Outcome song = RunWith(Drive() / "sub" / "z.mid", "wait 100\ndump song.json\nclose @TForm1\n");
+  EXPECT_EQ(song.status, 0) << song.err;
+  played = Dump("song.json");
+  EXPECT_EQ(WindowOf(played, "TFilterComboBox")["selected"].Int(), 0);
+  EXPECT_EQ(SelectedTexts(WindowOf(played, "TFileListBox")), std::vector<std::string>{"z.mid"});
+  EXPECT_EQ(DeviceOf(played)["element"].String(), "C:\\sub\\z.mid");
+  EXPECT_EQ(DeviceOf(played)["mode"].String(), "playing");
+}
+
+TEST_F(Argument, AMissingPathIsSaidThenThePlayerStartsAsWithoutIt) {
+  Write(Songs() / "a.mid", Song(1000));
+  const fs::path missing = Drive() / "gone" / "song.mid";
+  Outcome run = RunWith(missing, "dump box.json\nkey Enter\ndump start.json\nclose @TForm1\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  Json box = Dump("box.json");
+  EXPECT_EQ(MessageOf(box), missing.string() + " does not exist.");
+  EXPECT_EQ(WindowOf(box, "#32770")["text"].String(), "Tunedeck");
+  Json start = Dump("start.json");
+  EXPECT_EQ(MessageOf(start), "");
+  EXPECT_TRUE(WindowOf(start, "TForm1")["visible"].Bool());
+  ExpectTheProgramFolder(start);
+}
+
+// Only what a drive holds can be shown: a ".." never leads out of the drive to the file of
+// the same name inside it.
+TEST_F(Argument, APathNoDriveHoldsIsSaidThenThePlayerStartsAsWithoutIt) {
+  Write(Songs() / "a.mid", Song(1000));
+  Write(Out() / "x.mid", Song(1000));
+  Write(Drive() / "out" / "x.mid", Song(1000));
+  for (const fs::path& path : {Out() / "x.mid", Songs() / ".." / ".." / "out" / "x.mid"}) {
+    // Drive C: alone.
+    Outcome run = Run("dump box.json\nkey Enter\ndump start.json\nclose @TForm1\n", "",
+                      "'" + path.string() + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(MessageOf(Dump("box.json")), path.string() + " is on none of the player's drives.");
+    ExpectTheProgramFolder(Dump("start.json"));
+  }
 }
 
 }  // namespace

@@ -9,24 +9,6 @@
 
 namespace {
 
-// Rebuilds one argument of a command line so that it splits back to itself.
-std::string Quote(const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
-}
-
 const char* Reason(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -57,7 +39,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string line;
-  for (int i = first + 1; i < argc; ++i) line += (i > first + 1 ? " " : "") + Quote(argv[i]);
+  for (int i = first + 1; i < argc; ++i) {
+    if (i > first + 1) line += ' ';
+    line += platform::QuoteArgument(argv[i]);
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

@@ -3,6 +3,7 @@
 // processes seen through drive letters (see docs/kernel.md).
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -146,6 +147,10 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
                     LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
                     LPPROCESS_INFORMATION processInformation);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+// The program's own command line: its file's Windows name, then its arguments as the host
+// gave them (a host path stays a host path: platform::HostToWindowsPath names it), each
+// quoted so that platform::SplitCommandLine gives it back.
+LPSTR GetCommandLineA();
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
 DWORD WaitForInputIdle(HANDLE process, DWORD milliseconds);
 HANDLE GetCurrentProcess();
@@ -199,6 +204,15 @@ std::string HostToWindowsPath(const std::string& hostPath);
 // directory). Returns 0, or the Windows error code when the name cannot be mapped
 // (drive missing or not ready, name too long or invalid).
 DWORD WindowsToHostPath(const std::string& windowsPath, std::string& hostPath);
+
+// Command lines the Windows way, as CreateProcessA and the command interpreter take them
+// apart and put them together: blanks separate arguments outside double quotes; 2n
+// backslashes before a quote stand for n and the quote opens or closes quoting, 2n+1 for n
+// and a literal quote. The program's name, first, ends at the first blank or closing quote.
+std::vector<std::string> SplitCommandLine(const std::string& line);
+// The argument as it stands when it needs no quotes, else quoted so that SplitCommandLine
+// gives it back whole.
+std::string QuoteArgument(const std::string& argument);
 
 // Replaces the drive table with one in TD_DRIVES syntax (docs/kernel.md). Every
 // drive's current directory becomes its root; the current drive is the one that

@@ -116,6 +116,11 @@ TEST_F(FullPathName, HostPathsMapThroughTheDriveTable) {
   EXPECT_EQ(platform::HostToWindowsPath(Host("x/y.mid").string()), "T:\\x\\y.mid");
   EXPECT_EQ(platform::HostToWindowsPath(root_.string()), "T:\\");
   EXPECT_EQ(platform::HostToWindowsPath("/usr/lib"), "C:\\usr\\lib");
+  // "." and ".." count as written: none leads out of the drive that holds the path.
+  EXPECT_EQ(platform::HostToWindowsPath(root_.string() + "//x/./y/../z.mid/"), "T:\\x\\z.mid");
+  std::string outside = (root_.parent_path() / "elsewhere").string();
+  std::replace(outside.begin(), outside.end(), '/', '\\');
+  EXPECT_EQ(platform::HostToWindowsPath(root_.string() + "/x/../../elsewhere"), "C:" + outside);
   MakeFile("Dir/File.MID");
   std::string host;
   EXPECT_EQ(platform::WindowsToHostPath("t:\\dir\\file.mid", host), 0u);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "kernel_fixture.h"
@@ -104,6 +105,38 @@ TEST_F(Processes, InterpreterRunsTheNamedProgramAndHandsBackItsCode) {
   EXPECT_EQ(Run(std::string(interpreter) + " /c T:\\Faders.exe \"a b\" c"), 7);
   EXPECT_EQ(Read("args.txt"), "a b\nc\n");
   EXPECT_NE(Run(std::string(interpreter) + " /c T:\\Missing.exe"), 0);
+}
+
+TEST(CommandLines, QuotedArgumentsSplitBackWhole) {
+  const std::string program = "C:\\Program Files\\Tunedeck";
+  const std::vector<std::string> arguments = {"plain",
+                                              "",
+                                              "two words",
+                                              "tab\there",
+                                              "say \"hi\"",
+                                              "C:\\My Songs\\",
+                                              "a\\\\\"b",
+                                              "\\\\server\\share",
+                                              "caf\xC3\xA9 song.mid",
+                                              "ends\\"};
+  std::string line = platform::QuoteArgument(program);
+  for (const std::string& argument : arguments) line += " " + platform::QuoteArgument(argument);
+  std::vector<std::string> expected = {program};
+  expected.insert(expected.end(), arguments.begin(), arguments.end());
+  EXPECT_EQ(platform::SplitCommandLine(line), expected) << line;
+  EXPECT_EQ(platform::QuoteArgument("C:\\songs\\a.mid"), "C:\\songs\\a.mid") << "no quotes needed";
+}
+
+// The program's own line: its file's Windows name, then the host's arguments as they were.
+TEST(CommandLines, TheProgramsOwnLineHoldsItsNameAndTheHostsArguments) {
+  std::ifstream in("/proc/self/cmdline", std::ios::binary);
+  std::vector<std::string> host;
+  for (std::string argument; std::getline(in, argument, '\0');) host.push_back(argument);
+  ASSERT_FALSE(host.empty());
+  char module[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(nullptr, module, sizeof module), 0u);
+  host[0] = module;
+  EXPECT_EQ(platform::SplitCommandLine(GetCommandLineA()), host);
 }
 
 TEST(Environment, VariablesAreSetReadAndRemovedWithoutRegardToCase) {

@@ -85,4 +85,15 @@ TEST_F(CommandInterpreter, AnInterpreterThatCannotStartIsAResult) {
   EXPECT_EQ(outcome.error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
+TEST(Parameters, AreTheProgramsNameAndItsCommandLinesArguments) {
+  std::vector<std::string> line = platform::SplitCommandLine(GetCommandLineA());
+  ASSERT_EQ(ParamCount(), static_cast<int>(line.size()) - 1);
+  for (int i = 1; i <= ParamCount(); ++i) EXPECT_EQ(ParamStr(i), line[i]);
+  char module[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(nullptr, module, sizeof module), 0u);
+  EXPECT_EQ(ParamStr(0), module);
+  EXPECT_EQ(ParamStr(ParamCount() + 1), "");
+  EXPECT_EQ(ParamStr(-1), "");
+}
+
 }  // namespace
