@@ -1,5 +1,6 @@
 // Choosing the backend (a script when TD_SCRIPT names one, else the TD_BACKEND setting, else
-// sdl when a display is reachable) and the sink that receives host input.
+// sdl when a display is reachable) and its desktop (TD_DESKTOP: the sdl backend shows native
+// windows unless it says virtual), and the sink that receives host input.
 #include <mutex>
 #include <optional>
 #include <string>
@@ -31,6 +32,11 @@ class DroppingSink final : public InputSink {
   void Exposed() override {}
   void CloseRequested() override {}
   void HostRestored() override {}
+  HostHit HitTest(std::uintptr_t, POINT) override { return HostHit::Client; }
+  void HostMoved(std::uintptr_t, RECT) override {}
+  void HostFocus(std::uintptr_t) override {}
+  void HostMinimized(std::uintptr_t, bool) override {}
+  void HostClose(std::uintptr_t) override {}
 };
 
 InputSink* installedSink = nullptr;
@@ -41,8 +47,10 @@ std::unique_ptr<Backend> Choose() {
   std::optional<std::string> setting = settings::Read(settings::Setting::kBackend);
   bool wantSdl = setting ? *setting == "sdl" : settings::DisplayReachable();
   if (wantSdl) {
+    std::optional<std::string> desktop = settings::Read(settings::Setting::kDesktop);
+    Desktop shown = desktop && *desktop == "virtual" ? Desktop::Virtual : Desktop::Native;
     const Surface& screen = gdi::Screen();
-    if (auto sdl = CreateSdl(screen.width, screen.height)) return sdl;
+    if (auto sdl = CreateSdl(screen.width, screen.height, shown)) return sdl;
   }
   return CreateHeadless();
 }

@@ -150,19 +150,24 @@ void FreeDc(HDC handle, DcObject* dc) {
 
 }  // namespace
 
+POINT ScreenSetting() {
+  int width = 800, height = 600;
+  if (std::optional<std::string> setting = settings::Read(settings::Setting::kScreen)) {
+    int w = 0, h = 0;
+    if (std::sscanf(setting->c_str(), "%dx%d", &w, &h) == 2 && w >= 320 && h >= 200 && w <= 8192 &&
+        h <= 8192) {
+      width = w;
+      height = h;
+    }
+  }
+  return POINT{width, height};
+}
+
 Surface& Screen() {
   static Surface screen = [] {
     Surface s;
-    int width = 800, height = 600;
-    if (std::optional<std::string> setting = settings::Read(settings::Setting::kScreen)) {
-      int w = 0, h = 0;
-      if (std::sscanf(setting->c_str(), "%dx%d", &w, &h) == 2 && w >= 320 && h >= 200 &&
-          w <= 8192 && h <= 8192) {
-        width = w;
-        height = h;
-      }
-    }
-    s.Resize(width, height, ToPixel(SystemColour(COLOR_BACKGROUND)));
+    POINT size = ScreenSetting();
+    s.Resize(size.x, size.y, ToPixel(SystemColour(COLOR_BACKGROUND)));
     return s;
   }();
   return screen;

@@ -9,8 +9,11 @@
 
 namespace platform::gdi {
 
-// The screen surface (TD_SCREEN=WxH, else 800 x 600), filled with the desktop colour.
+// The screen surface (TD_SCREEN=WxH, else 800 x 600), filled with the desktop colour. The
+// window manager sizes it to the desktop (the native desktop's is the host's work area).
 Surface& Screen();
+// The virtual desktop's size: TD_SCREEN when it is a sensible WxH, else 800 x 600.
+POINT ScreenSetting();
 
 struct ScreenLayer {
   const Surface* surface;  // a top-level window's backing surface

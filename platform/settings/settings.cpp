@@ -14,7 +14,8 @@ constexpr Entry kSettings[] = {
     {Setting::kBackend, "TD_BACKEND"}, {Setting::kScreen, "TD_SCREEN"},
     {Setting::kAudio, "TD_AUDIO"},     {Setting::kSoundFont, "TD_SOUNDFONT"},
     {Setting::kDrives, "TD_DRIVES"},   {Setting::kFontDir, "TD_FONT_DIR"},
-    {Setting::kScript, "TD_SCRIPT"},
+    {Setting::kScript, "TD_SCRIPT"},   {Setting::kDesktop, "TD_DESKTOP"},
+    {Setting::kScale, "TD_SCALE"},
 };
 
 bool Present(const char* variable) {

@@ -20,6 +20,8 @@ enum class Setting {
   kDrives,     // TD_DRIVES: the drive table
   kFontDir,    // TD_FONT_DIR: a folder searched first for the font files
   kScript,     // TD_SCRIPT: an automation script to play into the program (script/)
+  kDesktop,    // TD_DESKTOP: "native" (a host window per top-level window) or "virtual"
+  kScale,      // TD_SCALE: how many host pixels show one of ours, 1 to 4
 };
 
 // The setting's text; nothing when the variable is missing or empty.

@@ -11,6 +11,7 @@
 #include "platform/testing.h"
 #include "user/hooks.h"
 #include "user/input.h"
+#include "user/native.h"
 #include "user/state.h"
 #include "user/surfaces.h"
 
@@ -68,12 +69,14 @@ void Reset(bool quietly) {
   backend::Use(backend::CreateHeadless(RunIdleStep));
   UseVirtualClock(0);
   user::EnsureStarted();
+  user::AdoptDesktopSize();
   DestroyEverything(quietly);
   user::State& state = user::Global();
   state.active = state.focus = state.capture = nullptr;
   user::ResetQueue();
   user::ResetTimers();
   user::ResetInput();
+  user::ResetHostChanges();
   user::ResetClasses();
   user::ResetSystemColours();
   user::ResetHooks();

@@ -9,8 +9,10 @@
 #include "backend/backend.h"
 #include "controls/classes.h"
 #include "gdi/objects.h"
+#include "gdi/screen.h"
 #include "platform/kernel.h"
 #include "user/input.h"
+#include "user/native.h"
 #include "user/state.h"
 #include "user/surfaces.h"
 
@@ -122,12 +124,6 @@ DWORD CurrentThreadId() {
 
 namespace {
 
-// The screen surface reads TD_SCREEN (WxH) when it is first made.
-POINT ScreenSizeSetting() {
-  Surface& screen = gdi::Screen();
-  return POINT{screen.width, screen.height};
-}
-
 COLORREF SystemColour(int index) { return GetSysColor(index); }
 
 }  // namespace
@@ -136,7 +132,7 @@ void EnsureStarted() {
   State& state = Global();
   if (state.desktop) return;
   state.guiThread = CurrentThreadId();
-  state.screenSize = ScreenSizeSetting();
+  state.screenSize = gdi::ScreenSetting();
   gdi::SetSystemColourSource(SystemColour);
   gdi::SetWindowTargetSource(FollowWindow);
   gdi::SetScreenPreparer(ComposeScreen);
@@ -158,6 +154,8 @@ void EnsureStarted() {
   // scripted run switches to its virtual clock here, and anything timed earlier would
   // stand on real time.
   backend::Current();
+  // The native desktop is the host's work area.
+  AdoptDesktopSize();
 }
 
 bool Started() { return StartedFlag().load(); }

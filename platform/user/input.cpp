@@ -13,6 +13,7 @@
 #include "backend/backend.h"
 #include "platform/clock.h"
 #include "platform/kernel.h"
+#include "user/native.h"
 #include "user/state.h"
 #include "user/surfaces.h"
 
@@ -340,7 +341,15 @@ class HostInput final : public backend::InputSink {
   }
   void Exposed() override { ScreenChanged(); }
   void CloseRequested() override {
-    if (Window* active = Global().active) PostMessageA(active->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+    // The host asks the program to close (its one window's close button, a terminating
+    // signal): the active window closes, or, while another program is in front, the topmost
+    // window the user could close.
+    Window* target = Global().active;
+    for (Window* w : Global().desktop->children) {
+      if (target) break;
+      if (w->Visible() && w->Enabled() && (w->style & WS_CAPTION) == WS_CAPTION) target = w;
+    }
+    if (target) PostMessageA(target->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
   }
   void HostRestored() override {
     // The program minimised with its host window opens again, through its own handling of
@@ -350,6 +359,25 @@ class HostInput final : public backend::InputSink {
     state.minimizedProgram = nullptr;
     if (Window* w = LookupQuiet(program); w && (w->style & WS_MINIMIZE))
       PostMessageA(program, WM_SYSCOMMAND, SC_RESTORE, 0);
+  }
+  backend::HostHit HitTest(std::uintptr_t window, POINT screen) override {
+    return HostHitTest(window, screen);
+  }
+  void HostMoved(std::uintptr_t window, RECT rect) override {
+    QueueHostChange(HostChange::Moved, window, rect);
+    WakeQueue();
+  }
+  void HostFocus(std::uintptr_t window) override {
+    QueueHostChange(HostChange::Focus, window);
+    WakeQueue();
+  }
+  void HostMinimized(std::uintptr_t window, bool minimized) override {
+    QueueHostChange(minimized ? HostChange::Minimized : HostChange::Restored, window);
+    WakeQueue();
+  }
+  void HostClose(std::uintptr_t window) override {
+    QueueHostChange(HostChange::Close, window);
+    WakeQueue();
   }
 };
 

@@ -187,16 +187,17 @@ void ComposeScreen() {
   EnsureStarted();
   State& state = Global();
   Surface& screen = ScreenSurface();
+  bool native = backend::Current().NativeWindows();
   std::vector<gdi::ScreenLayer> layers;
   auto& windows = state.desktop->children;
   for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
     Window* w = *it;
     if (!w->surface) continue;
     // What a window drew since the last composition; a hidden one is composed whole when
-    // it is shown.
+    // it is shown. On the native desktop the damage is the host window's to take.
     if (!IsEmpty(w->surface->damage) && w->Visible())
       ScreenDamaged(Offset(w->surface->damage, w->rect.left, w->rect.top));
-    w->surface->damage = RECT{0, 0, 0, 0};
+    if (!native) w->surface->damage = RECT{0, 0, 0, 0};
     if (w->Visible())
       layers.push_back(gdi::ScreenLayer{w->surface.get(), POINT{w->rect.left, w->rect.top}});
   }

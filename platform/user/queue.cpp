@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/kernel.h"
 #include "user/hooks.h"
+#include "user/native.h"
 #include "user/state.h"
 #include "user/surfaces.h"
 
@@ -75,6 +76,7 @@ bool Peek(MSG* out, HWND filter, UINT first, UINT last, UINT flags) {
   bool remove = (flags & PM_REMOVE) != 0;
   if (filter && filter != kThreadMessagesOnly && !Lookup(filter)) return false;
   PollBackendNow();
+  RunHostChanges();
   {
     std::lock_guard<std::mutex> guard(queue.lock);
     for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
@@ -115,7 +117,7 @@ bool HasWork() {
     std::lock_guard<std::mutex> guard(queue.lock);
     if (!queue.posted.empty() || queue.quit) return true;
   }
-  if (InputPending() || Global().windowsNeedingPaint > 0) return true;
+  if (InputPending() || HostChangesPending() || Global().windowsNeedingPaint > 0) return true;
   std::uint64_t due;
   return NextTimerDue(&due) && due <= ClockMilliseconds();
 }
@@ -137,7 +139,9 @@ void WaitForWork(int limit) {
   backend::Backend& backend = backend::Current();
   // Idle is when the screen is shown: after the queue has been drained, and only where it
   // changed (or when only the cursor did).
-  if (backend.ShowsScreen()) {
+  if (backend.NativeWindows()) {
+    PresentNativeWindows(backend);
+  } else if (backend.ShowsScreen()) {
     ComposeScreen();
     std::vector<RECT> damage = TakePresentDamage();
     HCURSOR cursor = GetCursor();

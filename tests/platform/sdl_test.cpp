@@ -13,6 +13,7 @@
 #include "platform/testing.h"
 #include "platform/win32.h"
 #include "tests/platform/mci/midi_builder.h"
+#include "user/native.h"
 
 namespace pt = platform::testing;
 
@@ -57,7 +58,8 @@ TEST(SdlBackend, TheScreenReachesTheHostWindowWhereItChanged) {
   if (!OnDummyDrivers()) GTEST_SKIP() << "runs on SDL's dummy drivers (td_platform_sdl_tests)";
   pt::StartSession();
   const platform::Surface& screen = platform::gdi::Screen();
-  auto sdl = platform::backend::CreateSdl(screen.width, screen.height);
+  auto sdl = platform::backend::CreateSdl(screen.width, screen.height,
+                                          platform::backend::Desktop::Virtual, 1);
   ASSERT_NE(sdl, nullptr);
   platform::backend::Use(std::move(sdl));
   WNDCLASSA wc{};
@@ -78,6 +80,60 @@ TEST(SdlBackend, TheScreenReachesTheHostWindowWhereItChanged) {
   EXPECT_EQ(Shown(450, 120), 0xFF0000u);
   EXPECT_EQ(Shown(150, 120), 0x008080u);
   EXPECT_EQ(Shown(300, 300), 0x008080u);
+  pt::EndSession();
+}
+
+TEST(SdlBackend, OnTheNativeDesktopEachWindowIsAHostWindowEnlargedByTheScale) {
+  if (!OnDummyDrivers()) GTEST_SKIP() << "runs on SDL's dummy drivers (td_platform_sdl_tests)";
+  pt::StartSession();
+  auto sdl = platform::backend::CreateSdl(800, 600, platform::backend::Desktop::Native, 2);
+  ASSERT_NE(sdl, nullptr);
+  platform::backend::Backend* backend = sdl.get();
+  platform::backend::Use(std::move(sdl));
+  platform::user::AdoptDesktopSize();
+  // The dummy driver's display is 1024 x 768, at the host's origin.
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 512);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 384);
+
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = PaintsRed;
+  wc.lpszClassName = "SdlNativeRed";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  HWND w = CreateWindowExA(0, "SdlNativeRed", "Red", WS_POPUP | WS_VISIBLE, 100, 50, 100, 40,
+                           nullptr, nullptr, nullptr, nullptr);
+  auto id = reinterpret_cast<std::uintptr_t>(w);
+  LetTheScreenShow();
+  platform::Surface shown;
+  RECT where{};
+  ASSERT_TRUE(backend->ReadShownWindow(id, &shown, &where));
+  EXPECT_EQ(shown.width, 200);
+  EXPECT_EQ(shown.height, 80);
+  EXPECT_EQ(where.left, 200);
+  EXPECT_EQ(where.top, 100);
+  EXPECT_EQ(shown.Row(79)[199], 0xFF0000u);
+
+  // Drawing reaches the host window where it changed, every pixel as a 2 x 2 block.
+  HDC dc = GetDC(w);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  RECT dot{5, 5, 6, 6};
+  FillRect(dc, &dot, blue);
+  DeleteObject(blue);
+  ReleaseDC(w, dc);
+  LetTheScreenShow();
+  ASSERT_TRUE(backend->ReadShownWindow(id, &shown, &where));
+  EXPECT_EQ(shown.Row(10)[10], 0x0000FFu);
+  EXPECT_EQ(shown.Row(11)[11], 0x0000FFu);
+  EXPECT_EQ(shown.Row(12)[12], 0xFF0000u);
+
+  // Moved, it moves on the host; hidden, it goes.
+  MoveWindow(w, 10, 20, 100, 40, TRUE);
+  LetTheScreenShow();
+  ASSERT_TRUE(backend->ReadShownWindow(id, &shown, &where));
+  EXPECT_EQ(where.left, 20);
+  EXPECT_EQ(where.top, 40);
+  ShowWindow(w, SW_HIDE);
+  LetTheScreenShow();
+  EXPECT_FALSE(backend->ReadShownWindow(id, &shown, &where));
   pt::EndSession();
 }
 
