@@ -8,6 +8,10 @@ td_packages=(
   xvfb desktop-file-utils
 )
 
+# What ./test adds for the desktop tests: a small window manager for the X server they start,
+# and a tool that moves, clicks and types as a user would.
+td_desktop_test_packages=(openbox xdotool)
+
 # What ./run adds for the player: the larger General MIDI SoundFont (the platform takes it
 # through /usr/share/sounds/sf2/default-GM.sf2 when it is there, else the small one the
 # tests use) and the songs of openttd-openmsx for the program folder.
@@ -33,6 +37,14 @@ td_apt_install() {
 td_install_packages() {
   local missing
   mapfile -t missing < <(td_missing_packages "${td_packages[@]}")
+  if [ ${#missing[@]} -gt 0 ]; then
+    td_apt_install "${missing[@]}"
+  fi
+}
+
+td_install_desktop_test_packages() {
+  local missing
+  mapfile -t missing < <(td_missing_packages "${td_desktop_test_packages[@]}")
   if [ ${#missing[@]} -gt 0 ]; then
     td_apt_install "${missing[@]}"
   fi
