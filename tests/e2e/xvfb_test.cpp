@@ -126,20 +126,42 @@ bool Eventually(Ready ready, std::chrono::milliseconds limit = std::chrono::seco
 
 class OnXvfb : public PlayerTest {
  protected:
-  // The player on the sdl backend in the songs folder, its sound written to sound.wav.
-  pid_t StartPlayer(const XServer& server, const std::vector<std::string>& settings) {
+  void TearDown() override { StopProcess(player_); }
+
+  // Starts an X server of its own (with openbox when `windowManager`) and the player on the
+  // sdl backend with `settings` in the songs folder, its sound written to sound.wav, and waits
+  // for its window titled "Tunedeck". The caller returns when the test is skipped (no server
+  // starts) or has failed.
+  void Launch(bool windowManager, const std::vector<std::string>& settings) {
+    std::string why;
+    if (!server_.Start(&why, windowManager))
+      GTEST_SKIP() << "no X server for the sdl backend: " << why;
     // The desktop bus library SDL connects through keeps one buffer to the end of the
     // process; a leak check in a sanitized build is told it is not ours.
     WriteText(Out() / "leaks.supp", "leak:libdbus-1.so\n");
-    std::vector<std::string> all{"DISPLAY=" + server.Name(),
+    std::vector<std::string> all{"DISPLAY=" + server_.Name(),
                                  "TD_BACKEND=sdl",
                                  "TD_AUDIO=wav:" + OutPath("sound.wav"),
-                                 "TD_DRIVES=C=" + Drive().string() + ":label=MUSIC",
+                                 "TD_DRIVES=A=" + (Drive() / "floppy").string() +
+                                     ":removable:notready;C=" + Drive().string() + ":label=MUSIC",
                                  std::string("TD_SOUNDFONT=") + kSmallSoundFont,
                                  "SDL_AUDIODRIVER=dummy",
                                  "LSAN_OPTIONS=suppressions=" + OutPath("leaks.supp")};
     all.insert(all.end(), settings.begin(), settings.end());
-    return StartProcess({TD_PLAYER}, all, Songs().string(), -1, OutPath("player.txt"));
+    player_ = StartProcess({TD_PLAYER}, all, Songs().string(), -1, OutPath("player.txt"));
+    ASSERT_GT(player_, 0);
+    desktop_ = Desktop::Open(server_.Name());
+    ASSERT_NE(desktop_, nullptr);
+    ASSERT_TRUE(desktop_->WaitForWindow("Tunedeck", std::chrono::seconds(20)))
+        << "no window on the desktop";
+  }
+  bool Stopped() const { return IsSkipped() || HasFatalFailure(); }
+
+  // The player's exit status once it ends (-1 when it does not end in time).
+  int ExitStatus() {
+    int status = WaitForExit(player_, std::chrono::seconds(20));
+    if (status >= 0) player_ = -1;
+    return status;
   }
 
   // Whether the sound written so far has anything but silence in it.
@@ -154,7 +176,7 @@ class OnXvfb : public PlayerTest {
   // reference the desktop's windows are compared with.
   struct Reference {
     Image start, clicked;
-    RECT form{}, client{}, files{};
+    RECT form{}, client{}, files{}, drives{};
   };
   Reference HeadlessReference() {
     Reference reference;
@@ -166,6 +188,7 @@ class OnXvfb : public PlayerTest {
     reference.form = RectOf(WindowOf(start, "TForm1"), "rect");
     reference.client = RectOf(WindowOf(start, "TForm1"), "client");
     reference.files = RectOf(WindowOf(start, "TFileListBox"), "client");
+    reference.drives = RectOf(WindowOf(start, "TDriveComboBox"), "rect");
     Image screen;
     EXPECT_TRUE(platform::testing::LoadPng(OutPath("start.png"), &screen));
     reference.start = Crop(screen, reference.form);
@@ -174,199 +197,159 @@ class OnXvfb : public PlayerTest {
     return reference;
   }
 
-  bool Click(Desktop& desktop, int x, int y, int repeat = 1) {
-    return desktop.Xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "--repeat",
-                            std::to_string(repeat), "--delay", "60", "1"});
+  // Whether the player's window shows `expected` (each pixel as a `scale` x `scale` block)
+  // within the time; what it showed instead is kept as `name` for a look.
+  bool Shows(const Image& expected, const char* name, int scale = 1) {
+    Image shown;
+    bool same = Eventually([&] {
+      shown = desktop_->Grab();
+      int uneven = 0;
+      return Differences(scale == 1 ? shown : Shrink(shown, scale, &uneven), expected) == 0 &&
+             uneven == 0;
+    });
+    if (!same) platform::testing::SavePng(shown, OutPath(name));
+    return same;
   }
+
+  bool Click(int x, int y, int repeat = 1) {
+    return desktop_->Xdotool({"mousemove", std::to_string(x), std::to_string(y), "click",
+                              "--repeat", std::to_string(repeat), "--delay", "60", "1"});
+  }
+
+  XServer server_;
+  std::unique_ptr<Desktop> desktop_;
+  pid_t player_ = -1;
 };
 
 TEST_F(OnXvfb, TheVirtualDesktopIsOneWindowShowingTheHeadlessPictureAndClosesWithStatusZero) {
-  XServer server;
-  std::string why;
-  if (!server.Start(&why, false)) GTEST_SKIP() << "no X server for the sdl backend: " << why;
-
   Write(Songs() / "first.mid", Song(60000));
   Write(Songs() / "second.mid", Song(60000));
   Outcome headless = Run("shot headless.png\nclose @TForm1\n");
   ASSERT_EQ(headless.status, 0) << headless.err;
   Image expected;
   ASSERT_TRUE(platform::testing::LoadPng(OutPath("headless.png"), &expected));
-
-  pid_t player = StartPlayer(server, {"TD_DESKTOP=virtual", "TD_SCALE=1"});
-  ASSERT_GT(player, 0);
-  std::unique_ptr<Desktop> desktop = Desktop::Open(server.Name());
-  ASSERT_NE(desktop, nullptr);
-  bool shownOnDesktop = desktop->WaitForWindow("Tunedeck", std::chrono::seconds(20));
-  if (!shownOnDesktop) StopProcess(player);
-  ASSERT_TRUE(shownOnDesktop) << "no window on the desktop";
+  Launch(false, {"TD_DESKTOP=virtual", "TD_SCALE=1"});
+  if (Stopped()) return;
 
   // The window shows the screen once the program is idle; give it time to paint.
-  Image shown;
-  int differences = 0;
-  Eventually([&] {
-    shown = desktop->Grab();
-    differences = Differences(shown, expected);
-    return differences == 0;
-  });
-  if (differences != 0) platform::testing::SavePng(shown, OutPath("shown.png"));
-  EXPECT_EQ(differences, 0) << "the desktop's picture differs from the headless one";
+  EXPECT_TRUE(Shows(expected, "shown.png")) << "the desktop's picture differs from the headless";
 
   // The desktop's close button asks the program to close.
-  desktop->RequestClose();
-  int status = WaitForExit(player, std::chrono::seconds(20));
-  if (status < 0) StopProcess(player);
-  EXPECT_EQ(status, 0) << ReadFile(Out() / "player.txt");
+  desktop_->RequestClose();
+  EXPECT_EQ(ExitStatus(), 0) << ReadFile(Out() / "player.txt");
 }
 
 TEST_F(OnXvfb, OnTheNativeDesktopTheFormMenusAndMessagesAreWindowsOfTheirOwn) {
-  XServer server;
-  std::string why;
-  if (!server.Start(&why, true)) GTEST_SKIP() << "no desktop for the sdl backend: " << why;
-
   Write(Songs() / "first.mid", Song(60000));
   Write(Songs() / "second.mid", Song(60000));
-  fs::create_directories(Songs() / "sub");
   Reference reference = HeadlessReference();
   const RECT& form = reference.form;
-
-  pid_t player = StartPlayer(server, {"TD_SCALE=1"});
-  ASSERT_GT(player, 0);
-  std::unique_ptr<Desktop> desktop = Desktop::Open(server.Name());
-  ASSERT_NE(desktop, nullptr);
-  bool shownOnDesktop = desktop->WaitForWindow("Tunedeck", std::chrono::seconds(20));
-  if (!shownOnDesktop) StopProcess(player);
-  ASSERT_TRUE(shownOnDesktop) << "no window on the desktop";
+  Launch(true, {"TD_SCALE=1"});
+  if (Stopped()) return;
+  Desktop& desktop = *desktop_;
 
   // The form is a window of its own size, showing every pixel the headless run shows.
-  XWindow main = desktop->Current();
+  XWindow main = desktop.Current();
   EXPECT_EQ(main.width, form.right - form.left);
   EXPECT_EQ(main.height, form.bottom - form.top);
-  auto shows = [&](const Image& expected, const char* name) {
-    Image shown;
-    bool same = Eventually([&] { return Differences(shown = desktop->Grab(), expected) == 0; });
-    if (!same) platform::testing::SavePng(shown, OutPath(name));
-    return same;
-  };
-  EXPECT_TRUE(shows(reference.start, "start-shown.png")) << "the form differs from the headless";
+  EXPECT_TRUE(Shows(reference.start, "start-shown.png")) << "the form differs from the headless";
   // Where a point of the form is on the desktop.
   auto at = [&](LONG x, LONG y) { return POINT{main.x + x - form.left, main.y + y - form.top}; };
 
   // A click selects the entry as in the headless run; a double click plays it.
   POINT entry = at(reference.files.left + 30, reference.files.top + 24);
-  ASSERT_TRUE(Click(*desktop, entry.x, entry.y));
-  EXPECT_TRUE(shows(reference.clicked, "clicked-shown.png")) << "the click went elsewhere";
-  ASSERT_TRUE(Click(*desktop, entry.x, entry.y, 2));
+  ASSERT_TRUE(Click(entry.x, entry.y));
+  EXPECT_TRUE(Shows(reference.clicked, "clicked-shown.png")) << "the click went elsewhere";
+  ASSERT_TRUE(Click(entry.x, entry.y, 2));
   EXPECT_TRUE(Eventually([&] { return Sounded(); })) << "the song does not play";
 
   // Dragged by its caption, the window moves, and the platform with it: the File menu opens
   // under its title at the new place, as a window of its own.
   POINT caption = at(form.left + (form.right - form.left) / 2, form.top + 10);
-  ASSERT_TRUE(desktop->Xdotool({"mousemove", std::to_string(caption.x), std::to_string(caption.y),
-                                "mousedown", "1", "sleep", "0.2", "mousemove",
-                                std::to_string(caption.x + 50), std::to_string(caption.y + 30),
-                                "sleep", "0.2", "mousemove", std::to_string(caption.x + 100),
-                                std::to_string(caption.y + 60), "sleep", "0.2", "mouseup", "1"}));
+  ASSERT_TRUE(desktop.Xdotool({"mousemove", std::to_string(caption.x), std::to_string(caption.y),
+                               "mousedown", "1", "sleep", "0.2", "mousemove",
+                               std::to_string(caption.x + 50), std::to_string(caption.y + 30),
+                               "sleep", "0.2", "mousemove", std::to_string(caption.x + 100),
+                               std::to_string(caption.y + 60), "sleep", "0.2", "mouseup", "1"}));
   EXPECT_TRUE(Eventually([&] {
-    XWindow now = desktop->Current();
+    XWindow now = desktop.Current();
     return now.x == main.x + 100 && now.y == main.y + 60;
   })) << "the window did not follow the drag";
-  main = desktop->Current();
+  main = desktop.Current();
   auto popups = [&] {
     std::vector<XWindow> found;
-    for (const XWindow& w : desktop->WindowsOf("Tunedeck"))
+    for (const XWindow& w : desktop.WindowsOf("Tunedeck"))
       if (w.popup) found.push_back(w);
     return found;
   };
   POINT file = at(reference.client.left + 12, reference.client.top - 10);
-  ASSERT_TRUE(Click(*desktop, file.x, file.y));
+  ASSERT_TRUE(Click(file.x, file.y));
   ASSERT_TRUE(Eventually([&] { return popups().size() == 1; })) << "no menu window";
   XWindow menu = popups().front();
   EXPECT_NEAR(menu.x, file.x, 20);
   EXPECT_NEAR(menu.y, file.y + 10, 20);
 
   // Another program in front: ours is inactive, its menu closed.
-  XWindow other = desktop->OpenOtherProgram("Another program", 600, 500);
-  ASSERT_TRUE(Click(*desktop, other.x + 100, other.y + 50));
+  XWindow other = desktop.OpenOtherProgram("Another program", 600, 500);
+  ASSERT_TRUE(Click(other.x + 100, other.y + 50));
   EXPECT_TRUE(Eventually([&] { return popups().empty(); })) << "the menu stays open";
   auto captionColour = [&] {
-    Image shown = desktop->Grab();
+    Image shown = desktop.Grab();
     return shown.pixels[8 * static_cast<std::size_t>(shown.width) + shown.width / 2 + 20];
   };
   EXPECT_TRUE(Eventually([&] { return captionColour() == 0x808080u; })) << "still active";
-  // Clicked back, it is active again.
+  // Clicked back on its caption (held as a hand holds it), it is active again.
   caption = at(form.left + (form.right - form.left) / 2, form.top + 10);
-  ASSERT_TRUE(Click(*desktop, caption.x, caption.y));
+  ASSERT_TRUE(desktop.Xdotool({"mousemove", std::to_string(caption.x), std::to_string(caption.y),
+                               "mousedown", "1", "sleep", "0.15", "mouseup", "1"}));
   EXPECT_TRUE(Eventually([&] { return captionColour() == 0x000080u; })) << "not active again";
 
-  // A message box is a window of its own: the folder the lists show is gone when they are
-  // refreshed.
-  POINT sub = at(RectOf(WindowOf(Dump("start.json"), "TDirectoryListBox"), "client").left + 30,
-                 RectOf(WindowOf(Dump("start.json"), "TDirectoryListBox"), "client").top + 40);
-  ASSERT_TRUE(Click(*desktop, sub.x, sub.y, 2));
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  fs::remove_all(Songs() / "sub");
-  ASSERT_TRUE(desktop->Xdotool({"key", "F5"}));
+  // The drive list drops down as a window of its own; picking the drive that is not ready
+  // shows a message box, a window of its own too.
+  POINT drives = at(reference.drives.right - 8, reference.drives.top + 8);
+  ASSERT_TRUE(Click(drives.x, drives.y));
+  ASSERT_TRUE(Eventually([&] { return popups().size() == 1; })) << "no dropped list window";
+  XWindow list = popups().front();
+  EXPECT_GE(list.y, drives.y);
   auto boxes = [&] {
     std::vector<XWindow> found;
-    for (const XWindow& w : desktop->WindowsOf("Tunedeck"))
+    for (const XWindow& w : desktop.WindowsOf("Tunedeck"))
       if (!w.popup && w.id != main.id && w.width > 1) found.push_back(w);
     return found;
   };
+  ASSERT_TRUE(desktop.Xdotool({"key", "Home"}));
   EXPECT_TRUE(Eventually([&] { return boxes().size() == 1; })) << "no message box window";
-  ASSERT_TRUE(desktop->Xdotool({"key", "Return"}));
+  EXPECT_TRUE(popups().empty()) << "the dropped list stays";
+  ASSERT_TRUE(desktop.Xdotool({"key", "Return"}));
   EXPECT_TRUE(Eventually([&] { return boxes().empty(); })) << "the message box stays";
 
   // The File menu's Exit ends the program (with status 1, as the player's Exit does).
-  ASSERT_TRUE(Click(*desktop, file.x, file.y));
+  ASSERT_TRUE(Click(file.x, file.y));
   ASSERT_TRUE(Eventually([&] { return popups().size() == 1; })) << "no menu window";
   menu = popups().front();
-  ASSERT_TRUE(Click(*desktop, menu.x + 20, menu.y + 10));
-  int status = WaitForExit(player, std::chrono::seconds(20));
-  if (status < 0) StopProcess(player);
-  EXPECT_EQ(status, 1) << ReadFile(Out() / "player.txt");
+  ASSERT_TRUE(Click(menu.x + 20, menu.y + 10));
+  EXPECT_EQ(ExitStatus(), 1) << ReadFile(Out() / "player.txt");
 }
 
 TEST_F(OnXvfb, AtScaleTwoEveryPixelIsDoubledAndAClickLandsOnTheSameEntry) {
-  XServer server;
-  std::string why;
-  if (!server.Start(&why, true)) GTEST_SKIP() << "no desktop for the sdl backend: " << why;
-
   Write(Songs() / "first.mid", Song(60000));
   Write(Songs() / "second.mid", Song(60000));
   Reference reference = HeadlessReference();
   const RECT& form = reference.form;
+  Launch(true, {"TD_SCALE=2"});
+  if (Stopped()) return;
 
-  pid_t player = StartPlayer(server, {"TD_SCALE=2"});
-  ASSERT_GT(player, 0);
-  std::unique_ptr<Desktop> desktop = Desktop::Open(server.Name());
-  ASSERT_NE(desktop, nullptr);
-  bool shownOnDesktop = desktop->WaitForWindow("Tunedeck", std::chrono::seconds(20));
-  if (!shownOnDesktop) StopProcess(player);
-  ASSERT_TRUE(shownOnDesktop) << "no window on the desktop";
-
-  XWindow main = desktop->Current();
+  XWindow main = desktop_->Current();
   EXPECT_EQ(main.width, 2 * (form.right - form.left));
   EXPECT_EQ(main.height, 2 * (form.bottom - form.top));
-  auto shows = [&](const Image& expected, const char* name) {
-    Image shown;
-    int uneven = 0;
-    bool same = Eventually([&] {
-      shown = desktop->Grab();
-      return Differences(Shrink(shown, 2, &uneven), expected) == 0 && uneven == 0;
-    });
-    if (!same) platform::testing::SavePng(shown, OutPath(name));
-    return same;
-  };
-  EXPECT_TRUE(shows(reference.start, "start-shown.png")) << "not the headless form, doubled";
-  ASSERT_TRUE(Click(*desktop, main.x + 2 * (reference.files.left + 30 - form.left),
+  EXPECT_TRUE(Shows(reference.start, "start-shown.png", 2)) << "not the headless form, doubled";
+  ASSERT_TRUE(Click(main.x + 2 * (reference.files.left + 30 - form.left),
                     main.y + 2 * (reference.files.top + 24 - form.top)));
-  EXPECT_TRUE(shows(reference.clicked, "clicked-shown.png")) << "the click went elsewhere";
+  EXPECT_TRUE(Shows(reference.clicked, "clicked-shown.png", 2)) << "the click went elsewhere";
 
   // The window manager's close button closes the program.
-  desktop->RequestClose();
-  int status = WaitForExit(player, std::chrono::seconds(20));
-  if (status < 0) StopProcess(player);
-  EXPECT_EQ(status, 0) << ReadFile(Out() / "player.txt");
+  desktop_->RequestClose();
+  EXPECT_EQ(ExitStatus(), 0) << ReadFile(Out() / "player.txt");
 }
 
 }  // namespace
