@@ -425,3 +425,18 @@ TEST_F(NativeDesktop, TheHostMovesAndSizesByTheWindowsOwnHitTest) {
   EXPECT_EQ(Host().HitTest(Id(child), POINT{115, 115}), HostHit::Client)
       << "not a top-level window";
 }
+
+TEST_F(NativeDesktop, ATerminatingSignalClosesTheTopWindowWhileAnotherProgramIsInFront) {
+  HWND back = TopLevel(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND front = TopLevel(150, 150, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND hint = CreateWindowExA(WS_EX_TOOLWINDOW, "Recorder", "", WS_POPUP | WS_BORDER | WS_VISIBLE,
+                              160, 160, 80, 20, nullptr, nullptr, nullptr, nullptr);
+  Host().HostFocus(0);
+  pt::PumpUntilIdle();
+  ASSERT_EQ(GetActiveWindow(), nullptr);
+  Host().CloseRequested();
+  pt::PumpUntilIdle();
+  EXPECT_FALSE(IsWindow(front));
+  EXPECT_TRUE(IsWindow(back));
+  EXPECT_TRUE(IsWindow(hint));
+}
