@@ -52,9 +52,11 @@ class Sdl final : public Backend {
   bool Open(int width, int height) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Each window's close request is the window's own; none of them ends the program alone.
-    if (desktop_ == Desktop::Native) SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    // The click that brings a window forward is delivered too; WM_MOUSEACTIVATE decides.
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (desktop_ == Desktop::Native) {
+      SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+      // The click that brings a window forward is delivered too; WM_MOUSEACTIVATE decides.
+      SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     if (scale_ < 1 || scale_ > 4) scale_ = ChooseScale();
     if (SDL_GetDisplayUsableBounds(0, &workArea_) != 0 && SDL_GetDisplayBounds(0, &workArea_) != 0)
