@@ -76,7 +76,8 @@ class InputSink {
 
   // The native desktop. Points are screen coordinates (the host's divided by the scale);
   // `window` is a HostWindow's id. All but HitTest may be kept and acted on later; HitTest
-  // answers at once, from inside the host's event handling.
+  // answers at once, from inside the host's event handling, for a left press the host would
+  // take over (the button still held).
   virtual HostHit HitTest(std::uintptr_t window, POINT screen) = 0;
   // The host moved or sized the window; `rect` is where it is now.
   virtual void HostMoved(std::uintptr_t window, RECT rect) = 0;

@@ -302,16 +302,15 @@ class Sdl final : public Backend {
     if (!shown) return SDL_HITTEST_NORMAL;
     POINT point{shown->rect.left + FloorDivide(area->x, self->scale_),
                 shown->rect.top + FloorDivide(area->y, self->scale_)};
+    // A click already over when we hear of it (press and release came together) stays ours:
+    // handed to the host, it would leave the window following a pointer with no button held.
+    if (!(SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK)) return SDL_HITTEST_NORMAL;
     HostHit hit = HostHit::Client;
     try {
       hit = Sink().HitTest(shown->id, point);
     } catch (...) {
       // Nothing may cross SDL's C frames; the press stays ours.
     }
-    // A click already over when we hear of it (press and release came together) stays ours:
-    // handed to the host, it would leave the window following a pointer with no button held.
-    if (hit != HostHit::Client && !(SDL_GetGlobalMouseState(nullptr, nullptr) & SDL_BUTTON_LMASK))
-      hit = HostHit::Client;
     switch (hit) {
       case HostHit::Move:
         return SDL_HITTEST_DRAGGABLE;

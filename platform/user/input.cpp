@@ -466,6 +466,16 @@ bool HostText(const MSG& msg, std::string* text) {
   return true;
 }
 
+void NoteHostPress(HWND window, POINT screen) {
+  TheInput().lastClick = Click{window, WM_LBUTTONDOWN, GetTickCount(), screen, false};
+}
+
+bool WouldDoubleClick(HWND window, POINT screen) {
+  InputEvent press = Event(Kind::Button);
+  press.point = screen;
+  return IsDoubleClick(TheInput(), window, WM_LBUTTONDOWN, press);
+}
+
 void ResetInput() {
   Input& input = TheInput();
   std::lock_guard<std::mutex> guard(input.lock);

@@ -35,6 +35,12 @@ UINT ScanCodeOf(UINT virtualKey);
 bool HostText(const MSG& msg, std::string* text);
 bool IsExtendedKey(UINT virtualKey);
 
+// The native desktop: a left press on `window` at `screen` that the host's window manager
+// took (to move or size the window) still counts as the first click of a double click; and
+// whether a left press there now would be the second.
+void NoteHostPress(HWND window, POINT screen);
+bool WouldDoubleClick(HWND window, POINT screen);
+
 // Makes the window manager the receiver of the backend's host input.
 void InstallHostInput();
 

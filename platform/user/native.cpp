@@ -8,6 +8,7 @@
 
 #include "gdi/screen.h"
 #include "platform/kernel.h"
+#include "user/input.h"
 #include "user/state.h"
 #include "user/surfaces.h"
 
@@ -176,28 +177,45 @@ backend::HostHit HostHitTest(std::uintptr_t window, POINT screen) {
   LRESULT hit = Send(w, WM_NCHITTEST, 0,
                      MAKELPARAM(static_cast<WORD>(screen.x), static_cast<WORD>(screen.y)));
   if (!(w = LookupQuiet(HandleFrom(window)))) return HostHit::Client;
-  if (hit == HTCAPTION) return HostHit::Move;
-  if (!(w->style & WS_THICKFRAME)) return HostHit::Client;
-  switch (hit) {
-    case HTLEFT:
-      return HostHit::SizeLeft;
-    case HTRIGHT:
-      return HostHit::SizeRight;
-    case HTTOP:
-      return HostHit::SizeTop;
-    case HTTOPLEFT:
-      return HostHit::SizeTopLeft;
-    case HTTOPRIGHT:
-      return HostHit::SizeTopRight;
-    case HTBOTTOM:
-      return HostHit::SizeBottom;
-    case HTBOTTOMLEFT:
-      return HostHit::SizeBottomLeft;
-    case HTBOTTOMRIGHT:
-      return HostHit::SizeBottomRight;
-    default:
-      return HostHit::Client;
+  HostHit answer = HostHit::Client;
+  if (hit == HTCAPTION) {
+    answer = HostHit::Move;
+  } else if (w->style & WS_THICKFRAME) {
+    switch (hit) {
+      case HTLEFT:
+        answer = HostHit::SizeLeft;
+        break;
+      case HTRIGHT:
+        answer = HostHit::SizeRight;
+        break;
+      case HTTOP:
+        answer = HostHit::SizeTop;
+        break;
+      case HTTOPLEFT:
+        answer = HostHit::SizeTopLeft;
+        break;
+      case HTTOPRIGHT:
+        answer = HostHit::SizeTopRight;
+        break;
+      case HTBOTTOM:
+        answer = HostHit::SizeBottom;
+        break;
+      case HTBOTTOMLEFT:
+        answer = HostHit::SizeBottomLeft;
+        break;
+      case HTBOTTOMRIGHT:
+        answer = HostHit::SizeBottomRight;
+        break;
+      default:
+        break;
+    }
   }
+  if (answer == HostHit::Client) return answer;
+  // The second press of a double click is ours (the caption's maximise and restore); the
+  // first, which the host takes, counts as its first click.
+  if (WouldDoubleClick(w->handle, screen)) return HostHit::Client;
+  NoteHostPress(w->handle, screen);
+  return answer;
 }
 
 void QueueHostChange(HostChange change, std::uintptr_t window, RECT rect) {

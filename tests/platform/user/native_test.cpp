@@ -440,3 +440,23 @@ TEST_F(NativeDesktop, ATerminatingSignalClosesTheTopWindowWhileAnotherProgramIsI
   EXPECT_TRUE(IsWindow(back));
   EXPECT_TRUE(IsWindow(hint));
 }
+
+TEST_F(NativeDesktop, ADoubleClickOnTheCaptionIsOursAfterTheHostTookTheFirstPress) {
+  HWND w = TopLevel(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  RECT r{};
+  GetWindowRect(w, &r);
+  POINT caption{r.left + 60, r.top + 10};
+  // The host moves the window on the first press; the quick second press is ours, the
+  // platform's double click on the caption: the window is maximised.
+  EXPECT_EQ(Host().HitTest(Id(w), caption), HostHit::Move);
+  EXPECT_EQ(Host().HitTest(Id(w), caption), HostHit::Client);
+  pt::Click(caption.x, caption.y);
+  pt::PumpUntilIdle();
+  EXPECT_TRUE(IsZoomed(w));
+  // Restored, and after the double-click time, a press on the caption is the host's again.
+  ShowWindow(w, SW_RESTORE);
+  pt::AdvanceTime(GetDoubleClickTime() + 1);
+  EXPECT_EQ(Host().HitTest(Id(w), caption), HostHit::Move);
+  pt::AdvanceTime(GetDoubleClickTime() + 1);
+  EXPECT_EQ(Host().HitTest(Id(w), caption), HostHit::Move);
+}
