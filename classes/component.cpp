@@ -1,6 +1,7 @@
 #include "classes/component.h"
 
 #include "classes/lists.h"
+#include "classes/reader_detail.h"
 #include "runtime/text.h"
 
 namespace {
@@ -75,6 +76,8 @@ void TComponent::BeginDestruction() {
     other->ComponentNotice(this, Removed);
   }
   watched_.reset();
+  // A reference to another root that still waits must not be written into this one.
+  reader_detail::ForgetGlobalFixupsNaming(this);
   MarkDestroying();
   DestroyOwned();
 }

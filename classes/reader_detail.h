@@ -48,13 +48,18 @@ bool HasGlobalComponentLookup();
 void AddGlobalFixup(GlobalFixup fixup);
 void ResolveGlobalFixups();
 void RemoveGlobalFixupsOf(TComponent* readerRoot);
+// Drops every waiting reference that names the component as its holder or as the root
+// that read it: called when the component dies, whatever it is and whoever owns it.
+void ForgetGlobalFixupsNaming(TComponent* component);
 // The built-components list of the innermost open loading scope; nil when none.
 std::vector<TComponent*>* LoadingScope();
 
 // The component state flags the reader raises and lowers.
 enum class ReaderState { Loading, Reading, FixingUp };
 void MarkState(TComponent* component, ReaderState flag, bool on);
-inline void MarkFixingUp(TComponent* component, bool on) { MarkState(component, ReaderState::FixingUp, on); }
+inline void MarkFixingUp(TComponent* component, bool on) {
+  MarkState(component, ReaderState::FixingUp, on);
+}
 bool IsDesigning(const TComponent* component);
 
 }  // namespace reader_detail

@@ -42,7 +42,8 @@ void RegisterStreamClass(const TClassInfo* classInfo) {
     auto& classes = registry.classes;
     if (std::find(classes.begin(), classes.end(), c) != classes.end()) return;
     for (const TClassInfo* known : classes) {
-      if (SameAsciiNoCase(known->Name(), c->Name())) throw EFilerError(FmtLoadStr(kDuplicateClass, c->Name()));
+      if (SameAsciiNoCase(known->Name(), c->Name()))
+        throw EFilerError(FmtLoadStr(kDuplicateClass, c->Name()));
     }
     classes.push_back(c);
     if (c == &TPersistent::StaticClass()) return;
@@ -53,9 +54,10 @@ void UnregisterStreamClass(const TClassInfo* classInfo) {
   auto& classes = State().classes;
   classes.erase(std::remove(classes.begin(), classes.end(), classInfo), classes.end());
   auto& aliases = State().aliases;
-  aliases.erase(std::remove_if(aliases.begin(), aliases.end(),
-                               [classInfo](const auto& alias) { return alias.second == classInfo; }),
-                aliases.end());
+  aliases.erase(
+      std::remove_if(aliases.begin(), aliases.end(),
+                     [classInfo](const auto& alias) { return alias.second == classInfo; }),
+      aliases.end());
 }
 
 void RegisterClassAlias(const TClassInfo* classInfo, const std::string& alias) {
@@ -84,13 +86,16 @@ void RegisterIdentMapper(const TTypeInfo* type, TIdentToInt identToInt, TIntToId
   State().mappers.push_back({type, std::move(identToInt), std::move(intToIdent)});
 }
 
-void SetFindGlobalComponent(TFindGlobalComponent hook) { State().findGlobalComponent = std::move(hook); }
+void SetFindGlobalComponent(TFindGlobalComponent hook) {
+  State().findGlobalComponent = std::move(hook);
+}
 
 namespace reader_detail {
 
 bool IdentToInt(const TTypeInfo& type, const std::string& identifier, std::int32_t& value) {
   for (const IdentMapper& mapper : State().mappers) {
-    if (mapper.type == &type && mapper.identToInt && mapper.identToInt(identifier, value)) return true;
+    if (mapper.type == &type && mapper.identToInt && mapper.identToInt(identifier, value))
+      return true;
   }
   return false;
 }
@@ -123,7 +128,8 @@ void ResolveGlobalFixups() {
       pending.push_back(std::move(record));
       continue;
     }
-    if (root != nullptr) record.property->SetObject(record.instance, root->FindOwned(record.componentName));
+    if (root != nullptr)
+      record.property->SetObject(record.instance, root->FindOwned(record.componentName));
     finished.push_back(record.instance);
   }
   registry.globalFixups.insert(registry.globalFixups.begin(), pending.begin(), pending.end());
@@ -135,8 +141,20 @@ void ResolveGlobalFixups() {
 
 void RemoveGlobalFixupsOf(TComponent* readerRoot) {
   auto& fixups = State().globalFixups;
+  fixups.erase(
+      std::remove_if(fixups.begin(), fixups.end(),
+                     [readerRoot](const GlobalFixup& f) { return f.readerRoot == readerRoot; }),
+      fixups.end());
+}
+
+void ForgetGlobalFixupsNaming(TComponent* component) {
+  auto& fixups = State().globalFixups;
+  if (fixups.empty()) return;
+  TPersistent* asInstance = component;
   fixups.erase(std::remove_if(fixups.begin(), fixups.end(),
-                              [readerRoot](const GlobalFixup& f) { return f.readerRoot == readerRoot; }),
+                              [component, asInstance](const GlobalFixup& f) {
+                                return f.instance == asInstance || f.readerRoot == component;
+                              }),
                fixups.end());
 }
 
@@ -153,7 +171,9 @@ void MarkState(TComponent* component, ReaderState flag, bool on) {
   }
 }
 
-bool IsDesigning(const TComponent* component) { return component->ComponentState().Contains(Designing); }
+bool IsDesigning(const TComponent* component) {
+  return component->ComponentState().Contains(Designing);
+}
 
 }  // namespace reader_detail
 
