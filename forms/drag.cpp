@@ -104,6 +104,12 @@ void DragDone(bool drop) {
       targetPoint = POINT{0, 0};
       ToTarget(dmDragCancel);
     }
+    // A target that freed itself on a request (its OnDragDrop, say) is no target for the
+    // end notices.
+    if (drag.target != target) {
+      target = nullptr;
+      targetPoint = POINT{0, 0};
+    }
     if (drag.object != nullptr)
       drag.object->DragFinished(target, targetPoint.x, targetPoint.y, accepted);
   } catch (...) {

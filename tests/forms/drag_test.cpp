@@ -168,3 +168,37 @@ TEST_F(DragAndDrop, DestroyingTheSourceMidDragEndsIt) {
   pt::PumpUntilIdle();
   EXPECT_TRUE(recorder.events.empty());
 }
+
+namespace {
+
+// A drop target that frees itself when something is dropped on it.
+class SelfFreeingTarget : public TObject {
+ public:
+  void Over(TObject*, TObject*, int, int, TDragState, bool& accept) { accept = true; }
+  void Drop(TObject* sender, TObject*, int, int) { delete static_cast<TControl*>(sender); }
+};
+
+}  // namespace
+
+TEST_F(DragAndDrop, ATargetThatFreesItselfOnTheDropIsNoTargetAtTheEnd) {
+  SelfFreeingTarget handler;
+  for (bool windowed : {false, true}) {
+    recorder.events.clear();
+    recorder.endTarget = source;
+    TControl* target =
+        windowed ? static_cast<TControl*>(Add<TTestWinControl>(form, RECT{200, 10, 300, 60}))
+                 : Add<TTestGraphic>(form, RECT{200, 10, 300, 60});
+    target->OnDragOver = TDragOverEvent(&handler, &SelfFreeingTarget::Over);
+    target->OnDragDrop = TDragDropEvent(&handler, &SelfFreeingTarget::Drop);
+    POINT start = ScreenOf(source, 20, 10);
+    POINT drop = ScreenOf(target, 10, 10);
+    pt::MouseDown(start.x, start.y);
+    pt::PumpUntilIdle();
+    pt::MouseMove(drop.x, drop.y);
+    pt::MouseUp(drop.x, drop.y);
+    pt::PumpUntilIdle();
+    EXPECT_FALSE(source->IsBeingDragged());
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"end 0,0"})) << windowed;
+    EXPECT_EQ(recorder.endTarget, nullptr) << "the freed target is not passed on";
+  }
+}
