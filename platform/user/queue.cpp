@@ -3,7 +3,9 @@
 // WM_TIMER; WM_PAINT and WM_TIMER are made when asked for, never stored.
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <deque>
+#include <exception>
 #include <map>
 #include <mutex>
 #include <string>
@@ -323,6 +325,27 @@ DWORD GetQueueStatus(UINT flags) {
   return (status << 16) | status;
 }
 
+namespace platform::user {
+namespace {
+
+// What a window procedure lets escape (an exception thrown while another one was being
+// shown, say) has no caller to go to: it is told on standard error and the loop goes on.
+template <class F>
+LRESULT Contained(const MSG* msg, F&& call) {
+  try {
+    return call();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "exception in the procedure of message 0x%04X: %s\n", msg->message,
+                 e.what());
+  } catch (...) {
+    std::fprintf(stderr, "exception in the procedure of message 0x%04X\n", msg->message);
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace platform::user
+
 LRESULT DispatchMessageA(const MSG* msg) {
   if (!msg) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -332,13 +355,15 @@ LRESULT DispatchMessageA(const MSG* msg) {
     // Only a live timer's own procedure is called, so a forged WM_TIMER calls nothing.
     if (!TimerProcedureIsLive(msg->hwnd, msg->wParam, msg->lParam)) return 0;
     auto procedure = reinterpret_cast<TIMERPROC>(msg->lParam);
-    procedure(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
-    return 0;
+    return Contained(msg, [&] {
+      procedure(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
+      return LRESULT{0};
+    });
   }
   if (!msg->hwnd) return 0;
   Window* w = Lookup(msg->hwnd);
   if (!w) return 0;
-  return Send(w, msg->message, msg->wParam, msg->lParam);
+  return Contained(msg, [&] { return Send(w, msg->message, msg->wParam, msg->lParam); });
 }
 
 LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,

@@ -256,6 +256,7 @@ class Throwing : public TObject {
   void FrameworkError(TObject*) { throw EMCIDeviceError("No MCI device open"); }
   void EndsWithStop(TObject*) { throw EInvalidOperation("Already stopped."); }
   void ForeignError(TObject*) { throw std::runtime_error("bad thing"); }
+  void FailToShow(TObject*, const Exception&) { throw EOutOfResources("no room for the box"); }
 };
 
 }  // namespace
@@ -313,6 +314,23 @@ TEST_F(ExceptionDisplay, ForeignExceptionShowsTheRuntimesReport) {
     if (text.rfind("Exception ", 0) == 0 && text.find("bad thing.") != std::string::npos)
       found = true;
   EXPECT_TRUE(found);
+}
+
+TEST_F(ExceptionDisplay, AnExceptionWhileShowingOneIsToldOnStandardErrorAndTheLoopGoesOn) {
+  button->OnClick = TNotifyEvent(&throwing, &Throwing::FrameworkError);
+  Application->OnException = TExceptionEvent(&throwing, &Throwing::FailToShow);
+  ::testing::internal::CaptureStderr();
+  POINT p = button->ClientToScreen(POINT{5, 5});
+  pt::Click(p.x, p.y);
+  pt::PumpUntilIdle();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("no room for the box"), std::string::npos) << err;
+
+  // The program goes on: the next failure is shown as usual.
+  Application->OnException = TExceptionEvent();
+  BoxSeen seen = ClickAndRead();
+  ASSERT_TRUE(seen.shown);
+  EXPECT_TRUE(HasText(seen, "No MCI device open."));
 }
 
 TEST_F(ApplicationTest, StartUpFailureIsShownAndEndsWithStatusTwo) {

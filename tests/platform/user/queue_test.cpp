@@ -1,4 +1,5 @@
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 #include "user_test_util.h"
@@ -122,6 +123,34 @@ TEST_F(UserTest, SendIsADirectCallAndDispatchReachesTheProcedure) {
       CallWindowProcA(reinterpret_cast<WNDPROC>(GetWindowLongA(w, GWLP_WNDPROC)), w, WM_USER, 1, 1),
       2);
   EXPECT_FALSE(InSendMessage());
+}
+
+TEST_F(UserTest, AnExceptionLeavingAProcedureIsToldOnStandardErrorAndTheLoopGoesOn) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_USER) throw std::runtime_error("shown while showing another");
+    if (m == WM_USER + 1) throw 42;
+    if (m == WM_USER + 2) return 7;
+    return DefWindowProcA(w, m, wp, lp);
+  };
+  wc.lpszClassName = "Thrower";
+  RegisterClassA(&wc);
+  HWND w =
+      CreateWindowExA(0, "Thrower", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  PostMessageA(w, WM_USER, 0, 0);
+  PostMessageA(w, WM_USER + 1, 0, 0);
+  PostMessageA(w, WM_USER + 2, 0, 0);
+  ::testing::internal::CaptureStderr();
+  std::vector<LRESULT> results;
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, WM_USER, WM_USER + 2, PM_REMOVE))
+    results.push_back(DispatchMessageA(&msg));
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(results, (std::vector<LRESULT>{0, 0, 7}));
+  EXPECT_NE(err.find("0x0400: shown while showing another\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("0x0401\n"), std::string::npos) << err;
+  // A direct send has a caller: the exception goes to it.
+  EXPECT_THROW(SendMessageA(w, WM_USER, 0, 0), std::runtime_error);
 }
 
 TEST_F(UserTest, ThreadMessagesAndRegisteredMessages) {
