@@ -166,8 +166,10 @@ void TTrackBar::UpdateSelection() {
   if (selStart_ == 0 && selEnd_ == 0) {
     SendMessageA(handle_, TBM_CLEARSEL, 1, 0);
   } else {
-    SendMessageA(handle_, TBM_SETSEL, 1,
-                 MAKELONG(static_cast<WORD>(selStart_), static_cast<WORD>(selEnd_)));
+    // One message each: the combined one carries 16 bits a value, and a song's length in
+    // milliseconds is more than that.
+    SendMessageA(handle_, TBM_SETSELSTART, 0, static_cast<LPARAM>(selStart_));
+    SendMessageA(handle_, TBM_SETSELEND, 1, static_cast<LPARAM>(selEnd_));
   }
 }
 

@@ -115,13 +115,24 @@ TEST_F(TrackBarTest, SelectionIsClearedOnlyForZeroZero) {
   auto* bar = NewBar();
   bar->SetSelStart(7);
   bar->SetSelEnd(3);
-  EXPECT_EQ(TrackBarMessages(bar->log), (std::vector<UINT>{TBM_SETSEL, TBM_SETSEL}))
+  EXPECT_EQ(TrackBarMessages(bar->log),
+            (std::vector<UINT>{TBM_SETSELSTART, TBM_SETSELEND, TBM_SETSELSTART, TBM_SETSELEND}))
       << "a reversed pair is passed on as it is";
   bar->log.clear();
   bar->SetSelStart(0);
   bar->SetSelEnd(0);
-  EXPECT_EQ(TrackBarMessages(bar->log), (std::vector<UINT>{TBM_SETSEL, TBM_CLEARSEL}));
+  EXPECT_EQ(TrackBarMessages(bar->log),
+            (std::vector<UINT>{TBM_SETSELSTART, TBM_SETSELEND, TBM_CLEARSEL}));
   EXPECT_EQ(Ask(bar, TBM_GETSELSTART), Ask(bar, TBM_GETSELEND));
+}
+
+TEST_F(TrackBarTest, ASelectionBeyondSixteenBitsReachesTheWindowWhole) {
+  auto* bar = NewBar();
+  bar->SetMax(200000);
+  bar->SetSelStart(70000);
+  bar->SetSelEnd(150000);
+  EXPECT_EQ(Ask(bar, TBM_GETSELSTART), 70000);
+  EXPECT_EQ(Ask(bar, TBM_GETSELEND), 150000);
 }
 
 TEST_F(TrackBarTest, WindowStylesFollowTheSettings) {
