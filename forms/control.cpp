@@ -202,27 +202,33 @@ void TControl::ComponentNotice(TComponent* component, TOperation operation) {
 // Geometry.
 
 void TControl::SetLeft(int value) {
-  ChangeBounds(value, top_, width_, height_);
+  ChangeBounds(ClampCoordinate(value), top_, width_, height_);
   scalingFlags_ |= 0x01;
 }
 void TControl::SetTop(int value) {
-  ChangeBounds(left_, value, width_, height_);
+  ChangeBounds(left_, ClampCoordinate(value), width_, height_);
   scalingFlags_ |= 0x02;
 }
 void TControl::SetWidth(int value) {
-  ChangeBounds(left_, top_, value, height_);
+  ChangeBounds(left_, top_, ClampCoordinate(value), height_);
   scalingFlags_ |= 0x04;
 }
 void TControl::SetHeight(int value) {
-  ChangeBounds(left_, top_, width_, value);
+  ChangeBounds(left_, top_, width_, ClampCoordinate(value));
   scalingFlags_ |= 0x08;
 }
 
 void TControl::SetBoundsRect(const RECT& rect) {
-  ChangeBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  ChangeBounds(ClampCoordinate(rect.left), ClampCoordinate(rect.top),
+               ClampCoordinate(std::int64_t{rect.right} - rect.left),
+               ClampCoordinate(std::int64_t{rect.bottom} - rect.top));
 }
 
 void TControl::ChangeBounds(int left, int top, int width, int height) {
+  left = ClampCoordinate(left);
+  top = ClampCoordinate(top);
+  width = ClampCoordinate(width);
+  height = ClampCoordinate(height);
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   InvalidateInParent(visible_, false);
   left_ = left;
@@ -237,10 +243,14 @@ void TControl::ChangeBounds(int left, int top, int width, int height) {
 RECT TControl::ClientRect() { return RECT{0, 0, width_, height_}; }
 
 void TControl::SetClientWidth(int value) {
-  ChangeBounds(left_, top_, width_ - ClientRect().right + value, height_);
+  ChangeBounds(left_, top_,
+               ClampCoordinate(std::int64_t{width_} - ClientRect().right + ClampCoordinate(value)),
+               height_);
 }
 void TControl::SetClientHeight(int value) {
-  ChangeBounds(left_, top_, width_, height_ - ClientRect().bottom + value);
+  ChangeBounds(
+      left_, top_, width_,
+      ClampCoordinate(std::int64_t{height_} - ClientRect().bottom + ClampCoordinate(value)));
 }
 
 POINT TControl::ClientOrigin() {

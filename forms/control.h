@@ -4,6 +4,7 @@
 // of its own: its parent's window routes mouse messages and paint requests to it.
 // TGraphicControl adds a canvas for such windowless controls.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,6 +15,14 @@
 #include "forms/forward.h"
 #include "forms/messages.h"
 #include "graphics/graphics.h"
+
+// The largest coordinate or extent a control takes, either way from zero: far beyond any
+// screen, and small enough that sums of a few (a right edge, an origin over the parents, a
+// scroll range) never overflow an int. Geometry from descriptions and calls is clamped to it.
+constexpr int kMaxCoordinate = 1 << 24;
+inline int ClampCoordinate(std::int64_t value) {
+  return static_cast<int>(std::clamp<std::int64_t>(value, -kMaxCoordinate, kMaxCoordinate));
+}
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 TD_ENUM_TYPE(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient");

@@ -29,7 +29,7 @@ class TControlScrollBar : public TPersistent {
   int Range() const { return range_; }
   void SetRange(int value);
   int Margin() const { return margin_; }
-  void SetMargin(int value) { margin_ = value; }
+  void SetMargin(int value) { margin_ = std::clamp(value, 0, kMaxCoordinate); }
   bool Visible() const { return visible_; }
   void SetVisible(bool value);
   bool IsScrollBarVisible() const;

@@ -33,7 +33,7 @@ void TControlScrollBar::MoveTo(int value) {
 }
 
 void TControlScrollBar::SetRange(int value) {
-  range_ = std::max(0, value);
+  range_ = std::clamp(value, 0, kMaxCoordinate);
   control_->UpdateScrollBars();
 }
 
@@ -115,8 +115,8 @@ void TScrollingWinControl::UpdateScrollBars() {
         right = std::max(right, child->Left() + child->Width() + horzScrollBar_->position_);
         bottom = std::max(bottom, child->Top() + child->Height() + vertScrollBar_->position_);
       }
-      horzScrollBar_->range_ = right;
-      vertScrollBar_->range_ = bottom;
+      horzScrollBar_->range_ = std::min(right, kMaxCoordinate);
+      vertScrollBar_->range_ = std::min(bottom, kMaxCoordinate);
     }
     // The client area as it would be without bars; each bar that shows takes its room
     // from the other's page, so one bar can bring the other.

@@ -223,6 +223,10 @@ void TWinControl::DoAlign(TAlign alignment, TControl* asking, RECT& rect) {
 // Geometry.
 
 void TWinControl::ChangeBounds(int left, int top, int width, int height) {
+  left = ClampCoordinate(left);
+  top = ClampCoordinate(top);
+  width = ClampCoordinate(width);
+  height = ClampCoordinate(height);
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
   if (handle_ != nullptr && !IsIconic(handle_)) {
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -57,6 +57,8 @@ void TMediaPlayer::FitBounds(int& width, int& height) {
 }
 
 void TMediaPlayer::ChangeBounds(int left, int top, int width, int height) {
+  width = ClampCoordinate(width);
+  height = ClampCoordinate(height);
   FitBounds(width, height);
   TCustomControl::ChangeBounds(left, top, width, height);
 }

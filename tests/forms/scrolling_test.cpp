@@ -1,5 +1,7 @@
 // The form's scroll bars: they follow the children's extent on the window itself, and
 // scrolling by them moves the children.
+#include <limits>
+
 #include "tests/forms/forms_fixture.h"
 
 namespace {
@@ -152,6 +154,47 @@ TEST_F(ScrollingTest, FocusScrollsTheControlIntoView) {
   EXPECT_EQ(far->Top() + far->Height(), form->ClientHeight());
   EXPECT_EQ(Info(SB_VERT).nPos, form->VertScrollBar()->Position());
   EXPECT_GT(Info(SB_VERT).nPos, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScrollingTest, GeometryBeyondAnyScreenIsClampedSoNoSumOverflows) {
+  constexpr int kMax = std::numeric_limits<int>::max();
+  constexpr int kMin = std::numeric_limits<int>::min();
+  auto* far = Add<TTestGraphic>(form, RECT{10, 10, 40, 40});
+  far->SetLeft(kMax);
+  far->SetWidth(kMax);
+  EXPECT_EQ(far->Left(), kMaxCoordinate);
+  EXPECT_EQ(far->BoundsRect().right, 2 * kMaxCoordinate);
+  far->SetBoundsRect(RECT{kMin, kMin, kMax, kMax});
+  EXPECT_EQ(far->Left(), -kMaxCoordinate);
+  EXPECT_EQ(far->Width(), kMaxCoordinate);
+  far->SetTop(kMax);
+  far->SetHeight(kMin);
+  EXPECT_EQ(far->Height(), -kMaxCoordinate);
+
+  auto* window = Add<TTestWinControl>(form, RECT{10, 10, 40, 40});
+  window->SetBoundsRect(RECT{kMax - 5, kMax - 5, kMax, kMax});
+  window->SetClientWidth(kMax);
+  pt::PumpUntilIdle();
+  EXPECT_LE(window->Left(), kMaxCoordinate);
+  EXPECT_LE(window->Width(), kMaxCoordinate);
+
+  // Scroll ranges and margins from a description or a call.
+  far->SetBoundsRect(RECT{kMaxCoordinate, 10, kMaxCoordinate + 30, 40});
+  form->HorzScrollBar()->SetRange(kMax);
+  form->HorzScrollBar()->SetMargin(kMax);
+  EXPECT_EQ(form->HorzScrollBar()->Range(), kMaxCoordinate);
+  form->ScrollInView(far);
+  Scroll(WM_HSCROLL, SB_BOTTOM);
+  Scroll(WM_HSCROLL, SB_PAGEDOWN);
+  pt::PumpUntilIdle();
+  EXPECT_GE(form->HorzScrollBar()->Position(), 0);
+  EXPECT_LE(form->HorzScrollBar()->Position(), kMaxCoordinate);
+  form->Rescale(3, 1);
+  EXPECT_LE(far->Left(), kMaxCoordinate);
 }
 
 }  // namespace
