@@ -85,6 +85,10 @@ void TComponent::BeginDestruction() {
 void TComponent::DestroyOwned() {
   while (owned_ != nullptr && owned_->Count() > 0) {
     auto* component = static_cast<TComponent*>(owned_->Last());
+    // Its siblings may keep references to it (a shared owner needs no registration): the
+    // tree hears of its end before it goes, as when it dies alone.
+    ComponentNotice(component, Removed);
+    if (owned_ == nullptr || owned_->Count() == 0 || owned_->Last() != component) continue;
     owned_->Delete(owned_->Count() - 1);
     if (owned_->Count() == 0) owned_.reset();
     component->owner_ = nullptr;

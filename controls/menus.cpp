@@ -20,11 +20,16 @@ constexpr int kMenuNotFound = 61495;
 constexpr int kGroupIndexTooLow = 61502;
 constexpr int kInvalidCast = 65427;
 
-// Command identifiers are 16 bits; the pool hands out the lowest free one.
+// Command identifiers are 16 bits; the pool hands out the lowest free one. 0 is no
+// command (a WM_COMMAND of 0 names nothing), so it is never handed out.
 constexpr int kLastCommand = 0xFFFF;
 
 TBits& CommandPool() {
-  static TBits* pool = new TBits;
+  static TBits* pool = [] {
+    auto* bits = new TBits;
+    bits->SetBits(0, true);
+    return bits;
+  }();
   return *pool;
 }
 int commandsInUse = 0;
@@ -150,7 +155,7 @@ TMenuItem::~TMenuItem() {
   }
   while (Count() > 0) delete ItemAt(0);
   items_.reset();
-  if (command_ != 0) ReleaseCommand(command_);
+  ReleaseCommand(command_);
 }
 
 // Properties.

@@ -2,7 +2,10 @@
 // the main menu and the menu messages. Focus and dialog keys are in form_focus.cpp.
 #include "forms/form.h"
 
+#include <vector>
+
 #include "classes/reader.h"
+#include "forms/application.h"
 #include "forms/bridges.h"
 #include "runtime/exceptions.h"
 #include "runtime/text.h"
@@ -422,6 +425,48 @@ void TForm::FMShowingChanged(TMessage&) {
     throw;
   }
   showingNow_ = false;
+}
+
+int TForm::ShowModal() {
+  if (Visible() || modal_) throw EInvalidOperation(LoadStr(61521));
+  if (GetCapture() != nullptr) SendMessageA(GetCapture(), WM_CANCELMODE, 0, 0);
+  ReleaseCapture();
+  // The other windows of the program refuse input until the form is done with.
+  std::vector<HWND> disabled;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM list) -> BOOL {
+        if (IsWindowVisible(window) && IsWindowEnabled(window))
+          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&disabled));
+  for (HWND window : disabled) EnableWindow(window, FALSE);
+  TAliveGuard guard(this);
+  auto finish = [&] {
+    for (HWND window : disabled)
+      if (IsWindow(window)) EnableWindow(window, TRUE);
+    if (!guard.Alive()) return;
+    modal_ = false;
+  };
+  modal_ = true;
+  modalResult_ = 0;
+  try {
+    Show();
+    while (guard.Alive() && modalResult_ == 0) {
+      if (Application == nullptr || Application->Terminated()) {
+        modalResult_ = 2;
+        break;
+      }
+      Application->HandleMessage();
+    }
+    if (guard.Alive()) Hide();
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+  return guard.Alive() ? modalResult_ : 2;
 }
 
 bool TForm::CloseQuery() {

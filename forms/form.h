@@ -164,6 +164,11 @@ class TForm : public TScrollingWinControl {
   int ModalResult() const { return modalResult_; }
   void SetModalResult(int value) { modalResult_ = value; }
   bool Modal() const { return modal_; }
+  // Shows the form and runs the application's message loop until ModalResult becomes
+  // nonzero (Close makes it 2), with every other window of the program refusing input
+  // meanwhile; then hides the form and returns the result. EInvalidOperation "Cannot make
+  // a visible window modal" for a form already shown.
+  int ShowModal();
 
   // Focus among the form's controls.
   void FocusControl(TWinControl* control);

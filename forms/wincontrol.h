@@ -172,7 +172,8 @@ class TWinControl : public TControl {
   // form refuses it the focus (WM_SETFOCUS) or when the form is moving the focus through it
   // (WM_KILLFOCUS); the message then goes no further.
   bool FocusMessageGoesOn(const TMessage& message);
-  // Sets whether this window's handle may be destroyed and recreated by the parent.
+  // The system window: null until BuildWindow makes it and again once it is torn down;
+  // derived classes that build their own windows read it directly.
   HWND handle_ = nullptr;
 
  private:

@@ -21,6 +21,8 @@ bool TakeAllowed(TSearchRec& search) {
 
 }  // namespace
 
+TSearchRec::~TSearchRec() { FindClose(*this); }
+
 int FindFirst(const std::string& path, int attr, TSearchRec& search) {
   FindClose(search);
   search.ExcludeAttr = ~attr & kMaskedAttributes;

@@ -15,8 +15,14 @@ inline constexpr int kAttrDirectory = 0x10;
 inline constexpr int kAttrArchive = 0x20;
 inline constexpr int kAttrAnyFile = 0x3F;
 
-// One search in progress and the entry it stands on.
+// One search in progress and the entry it stands on. The search ends with the record
+// at the latest, however the loop over it ends.
 struct TSearchRec {
+  TSearchRec() = default;
+  ~TSearchRec();
+  TSearchRec(const TSearchRec&) = delete;
+  TSearchRec& operator=(const TSearchRec&) = delete;
+
   std::string Name;
   int Attr = 0;
   std::int64_t Size = 0;

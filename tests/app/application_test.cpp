@@ -126,6 +126,31 @@ TEST_F(ApplicationTest, ClosingTheMainFormEndsRunAndTheMainRoutineReturnsZero) {
   InitializeApplication();  // for the fixture's tear-down
 }
 
+TEST_F(ApplicationTest, AModalFormRunsTheLoopUntilItHasAResultAndTheOthersWait) {
+  TForm* main = MakeMainForm();
+  main->Show();
+  TForm* dialog = TForm::CreateNew(nullptr);
+  dialog->SetBoundsRect(RECT{150, 150, 300, 250});
+  bool sawModal = false, mainRefused = false;
+  pt::AtIdle([&] {
+    sawModal = dialog->Modal() && dialog->Visible();
+    mainRefused = !IsWindowEnabled(main->Handle());
+    dialog->Close();  // a modal form's close gives the result "cancel"
+  });
+  EXPECT_EQ(dialog->ShowModal(), 2);
+  EXPECT_TRUE(sawModal);
+  EXPECT_TRUE(mainRefused);
+  EXPECT_FALSE(dialog->Modal());
+  EXPECT_FALSE(dialog->Visible());
+  EXPECT_TRUE(IsWindowEnabled(main->Handle()));
+
+  pt::AtIdle([&] { dialog->SetModalResult(7); });
+  EXPECT_EQ(dialog->ShowModal(), 7);
+  dialog->Show();
+  EXPECT_THROW(dialog->ShowModal(), EInvalidOperation);
+  delete dialog;
+}
+
 TEST_F(ApplicationTest, AbortIsSilentAndTheLoopGoesOn) {
   HWND before = GetWindow(GetDesktopWindow(), GW_CHILD);
   try {

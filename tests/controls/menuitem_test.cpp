@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -139,6 +140,20 @@ TEST_F(MenuItemTest, DestroyedItemsGiveTheirIdentifiersBack) {
   for (int i = 0; i < 50; ++i) root->Add(new TMenuItem(nullptr));
   delete root;
   EXPECT_EQ(MenuCommandsInUse(), inUse);
+}
+
+// Run in a process of its own, where this item is the first one made.
+TEST(MenuCommandDeathTest, TheFirstItemOfAProcessHasACommandAndGivesItBack) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        const int before = MenuCommandsInUse();
+        auto* first = new TMenuItem(nullptr);
+        const int id = first->CommandId();
+        delete first;
+        std::exit(id != 0 && MenuCommandsInUse() == before ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(MenuItemTest, SubMenuShowsCaptionsSeparatorsAndShortcutText) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 
 #include "tests/platform/kernel/kernel_fixture.h"
@@ -42,6 +43,22 @@ TEST_F(RuntimeFileSearch, MaskLeavesOutHiddenSystemAndDirectoryEntriesItLacks) {
   EXPECT_EQ(Found("*.mid", kAttrSystem), (Strings{"locked.mid", "pipe.mid", "song.mid"}));
   EXPECT_EQ(Found("*.mid", kAttrAnyFile),
             (Strings{".hidden.mid", "folder.mid", "locked.mid", "pipe.mid", "song.mid"}));
+}
+
+TEST_F(RuntimeFileSearch, ASearchLeftOpenEndsWithItsRecord) {
+  MakeFile("a.mid");
+  MakeFile("b.mid");
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  try {
+    TSearchRec search;
+    ASSERT_EQ(FindFirst("T:\\*.mid", 0, search), 0);
+    handle = search.FindHandle;
+    throw std::runtime_error("the loop over the entries failed");
+  } catch (const std::runtime_error&) {
+  }
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+  WIN32_FIND_DATAA data{};
+  EXPECT_FALSE(FindNextFileA(handle, &data)) << "the platform search is closed";
 }
 
 TEST_F(RuntimeFileSearch, RecordDescribesTheEntryAndFailuresGiveTheCode) {
