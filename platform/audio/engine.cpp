@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "audio/outputs.h"
@@ -43,7 +44,17 @@ bool Engine::Acquire(std::string& error) {
     std::unique_ptr<Output> output = MakeOutput(setting, error);
     if (!output) return false;
     if (output->RealTime()) StartNotifier();  // before the first render can end a play
-    if (!output->Open(error)) return false;
+    if (!output->Open(error)) {
+      if (setting != "sdl") return false;
+      // No sound device (no card, no sound server): songs play all the same, silently, on
+      // an output paced by the clock, and the process is told so once.
+      static bool told = false;
+      if (!told)
+        std::fprintf(stderr, "no sound device was found (%s): playing silently\n", error.c_str());
+      told = true;
+      output = MakeClockedOutput(*this, "");
+      if (!output->Open(error)) return false;
+    }
     output_ = std::move(output);
     openSetting_ = setting;
     ++openings_;

@@ -197,6 +197,27 @@ TEST_F(Player, ADamagedSongPlaysNothingAndThePlayerGoesOn) {
   EXPECT_EQ(DeviceOf(Dump("good.json"))["mode"].String(), "playing");
 }
 
+TEST_F(Player, WithoutASoundDeviceSongsPlaySilentlyAndThatIsSaidOnce) {
+  WriteSongs({"a.mid", "b.mid"}, 2000);
+  // A sound system that cannot be reached stands for a machine without a sound card.
+  Outcome run = Run("dblclick " + Entry("@TFileListBox", 0) + "\nwait 500\ndump first.json\n" +
+                        "dblclick " + Entry("@TFileListBox", 1) +
+                        "\nwait 700\ndump second.json\nclose @TForm1\n",
+                    "TD_AUDIO=sdl SDL_AUDIODRIVER=no-such-driver");
+  EXPECT_EQ(run.status, 0) << run.err;
+  const Json first = DeviceOf(Dump("first.json"));
+  EXPECT_EQ(first["mode"].String(), "playing");
+  EXPECT_NEAR(first["position"].Int(), 500, 60);
+  const Json second = DeviceOf(Dump("second.json"));
+  EXPECT_EQ(second["element"].String(), "C:\\songs\\b.mid");
+  EXPECT_NEAR(second["position"].Int(), 700, 60);
+  std::size_t lines = 0;
+  for (std::size_t at = run.err.find("no sound device was found"); at != std::string::npos;
+       at = run.err.find("no sound device was found", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, 1u) << run.err;
+}
+
 // Companion programs that write down their arguments, one a line.
 class Companions : public Player {
  protected:
