@@ -104,12 +104,6 @@ void TMediaPlayer::SetVisibleButtons(TButtonSet value) {
     int count = std::max(1, VisibleCount());
     ChangeBounds(Left(), Top(), count * (buttonWidth_ - 1) + 1, Height());
   }
-  // The focus stays on a button the user can see.
-  if (!visibleButtons_.Contains(focusedButton_)) {
-    int next = NextVisible(focusedButton_, 1);
-    if (next < 0) next = NextVisible(focusedButton_, -1);
-    if (next >= 0) focusedButton_ = ButtonOf(next);
-  }
   ScheduleRepaint();
 }
 
@@ -292,12 +286,14 @@ int TMediaPlayer::NextVisible(int from, int step) const {
   return -1;
 }
 
-// The focus moves only onto a button the user can see: with no visible button beyond, it
-// stays where it is.
+// The next visible button that way; with none beyond, the end button of that side (Eject
+// or Play), visible or not. On that end button nothing moves. Space on a hidden button
+// runs nothing, so a focus that lands there is harmless.
 void TMediaPlayer::MoveFocusedButton(int step) {
-  int next = NextVisible(focusedButton_, step);
-  if (next < 0 || next == focusedButton_) return;
-  focusedButton_ = ButtonOf(next);
+  const TMPBtnType end = step > 0 ? btEject : btPlay;
+  if (focusedButton_ == end) return;
+  const int next = NextVisible(focusedButton_, step);
+  focusedButton_ = next >= 0 ? ButtonOf(next) : end;
   ScheduleRepaint();
 }
 

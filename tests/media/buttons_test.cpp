@@ -137,15 +137,31 @@ TEST_F(MediaPlayerButtons, ArrowsMoveTheFocusAmongVisibleButtonsAndSpaceClicks) 
   PumpLikeApplication();
   EXPECT_EQ(player->FocusedButton(), btEject);
 
-  // No focus on a button nobody sees.
-  player->SetVisibleButtons(player->VisibleButtons() - TButtonSet{btEject, btPrev});
+  // With no visible button beyond, the arrows go to the end button all the same, hidden or
+  // not; space there runs nothing.
+  player->SetVisibleButtons(player->VisibleButtons() - TButtonSet{btEject, btPrev, btPlay});
+  EXPECT_EQ(player->FocusedButton(), btEject) << "hiding a button does not move the focus";
+  pt::PressKey(VK_LEFT);
+  PumpLikeApplication();
   EXPECT_EQ(player->FocusedButton(), btRecord);
   pt::PressKey(VK_RIGHT);
   PumpLikeApplication();
-  EXPECT_EQ(player->FocusedButton(), btRecord);
-  for (int i = 0; i < 4; ++i) pt::PressKey(VK_LEFT);
+  EXPECT_EQ(player->FocusedButton(), btEject);
+  pt::PressKey(VK_SPACE);
   PumpLikeApplication();
-  EXPECT_EQ(player->FocusedButton(), btStop);  // by btBack, btStep and btNext: btPrev is hidden
+  EXPECT_TRUE(log.clicks.empty()) << "space on a hidden button";
+  for (int i = 0; i < 5; ++i) pt::PressKey(VK_LEFT);
+  PumpLikeApplication();
+  // By btRecord, btBack, btStep and btNext: btPrev is hidden.
+  EXPECT_EQ(player->FocusedButton(), btStop);
+  for (int i = 0; i < 3; ++i) pt::PressKey(VK_LEFT);
+  PumpLikeApplication();
+  EXPECT_EQ(player->FocusedButton(), btPlay) << "past btPause: the hidden btPlay";
+  player->SetVisibleButtons(kAllMPButtons);
+  pt::PressKey(VK_RIGHT);
+  pt::PressKey(VK_RIGHT);
+  PumpLikeApplication();
+  EXPECT_EQ(player->FocusedButton(), btStop);
 
   // Space clicks by EnabledButtons, whatever the device state shows.
   OpenSong();
