@@ -28,13 +28,15 @@ function(td_add_layer folder)
 endfunction()
 
 # td_add_test_executable(name sources...): a GoogleTest program linked with every library,
-# registered with ctest as one test.
+# registered with ctest as one test. Each has a mixer state of its own in the build tree, so
+# test programs running side by side, and the user's own volumes, never meet.
 function(td_add_test_executable name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE ${TD_TOP_LAYER} td_test_support GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "TD_BACKEND=headless;TD_AUDIO=null;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1"
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/mixer)
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "TD_BACKEND=headless;TD_AUDIO=null;TD_MIXER=${CMAKE_BINARY_DIR}/mixer/${name};ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1"
                                           TIMEOUT 600)
 endfunction()
 

@@ -37,6 +37,8 @@ std::unique_ptr<Output> Engine::MakeOutput(const std::string& setting, std::stri
 
 bool Engine::Acquire(std::string& error) {
   Collect();
+  // The render reads the volumes from the state the settings name.
+  mixer::Attach();
   std::string setting = EffectiveSetting();
   // An idle output of another kind gives way to the one asked for now.
   if (output_ && users_ == 0 && setting != openSetting_) CloseOutput();
@@ -116,7 +118,7 @@ int Engine::SlotOf(int source) const {
   return -1;
 }
 
-int Engine::AddSource(std::unique_ptr<Source> source) {
+int Engine::AddSource(std::unique_ptr<Source> source, mixer::Line line) {
   Collect();
   int slot = 0;
   while (slot < kMaxSources && slotBusy_[slot]) ++slot;
@@ -127,6 +129,7 @@ int Engine::AddSource(std::unique_ptr<Source> source) {
   letter.command.source = slot;
   letter.added = source.get();
   letter.owner = id;
+  letter.line = line;
   owners_.push_back(Owner{id, slot, std::move(source)});
   // The report of the slot's previous source must not pass for this one's.
   reports_[slot].owner.store(0, std::memory_order_release);
@@ -189,6 +192,7 @@ void Engine::Take(std::vector<Letter>& letters) {
     if (letter.added) {
       slots_[slot] = letter.added;
       ownerIds_[slot] = letter.owner;
+      lines_[slot] = letter.line;
       continue;
     }
     Source* source = slots_[slot];
@@ -211,16 +215,14 @@ void Engine::Render(float* out, int frames, int latencyFrames) {
   // Owners were added by the GUI before their letters; the ids they report come with them.
   Take(applying_);
 
-  std::fill(out, out + static_cast<std::size_t>(frames) * kChannels, 0.0f);
+  // A render of no frames still runs the sources once, to hand back the ends of plays.
   bool ended = false;
-  for (int slot = 0; slot < kMaxSources; ++slot) {
-    Source* source = slots_[slot];
-    if (!source) continue;
-    source->Render(out, frames, latencyFrames);
-    std::uint64_t sequence;
-    while (source->TakeEnding(&sequence)) ended |= endings_.Push(Ending{slot, sequence});
-  }
-  Limit(out, frames);
+  int done = 0;
+  do {
+    int n = std::min(frames - done, kMixFrames);
+    Mix(out + static_cast<std::size_t>(done) * kChannels, n, latencyFrames, ended);
+    done += n;
+  } while (done < frames);
 
   for (int slot = 0; slot < kMaxSources; ++slot) {
     Source* source = slots_[slot];
@@ -257,6 +259,43 @@ void Engine::DeliverEndings() {
     }
     action();
   }
+}
+
+// Each source line is mixed at its volume: the first line with sources straight into `out`,
+// scaled in place, the other into a bus added at its gain. The limiter works on that mix;
+// the master volume comes after it, as the loudspeakers' own knob, so half the master is
+// exactly half the amplitude whatever the limiter did.
+void Engine::Mix(float* out, int frames, int latencyFrames, bool& ended) {
+  constexpr mixer::Line kSourceLines[2] = {mixer::Line::kWave, mixer::Line::kSynth};
+  bool empty = true;
+  for (int which = 0; which < 2; ++which) {
+    mixer::Line line = kSourceLines[which];
+    Volume& volume = sourceVolumes_[which];
+    volume.Aim(mixer::LineGain(line));
+    float* target = empty ? out : bus_.data();
+    bool sounding = false;
+    for (int slot = 0; slot < kMaxSources; ++slot) {
+      Source* source = slots_[slot];
+      if (!source || lines_[slot] != line) continue;
+      if (!sounding) std::fill(target, target + static_cast<std::size_t>(frames) * kChannels, 0.0f);
+      sounding = true;
+      source->Render(target, frames, latencyFrames);
+      std::uint64_t sequence;
+      while (source->TakeEnding(&sequence)) ended |= endings_.Push(Ending{slot, sequence});
+    }
+    if (!sounding) {
+      volume.Settle();
+    } else if (empty) {
+      volume.Scale(out, frames);
+      empty = false;
+    } else {
+      volume.MixInto(out, bus_.data(), frames);
+    }
+  }
+  if (empty) std::fill(out, out + static_cast<std::size_t>(frames) * kChannels, 0.0f);
+  Limit(out, frames);
+  masterVolume_.Aim(mixer::LineGain(mixer::Line::kMaster));
+  masterVolume_.Scale(out, frames);
 }
 
 // The mix of several sources, or one dense song, can pass full scale, and the outputs

@@ -1,5 +1,7 @@
 // The audio engine: sources (a sequencer, a wave player) mixed into one 32-bit float
-// stereo stream that an output (SDL2 audio, the null sink, a WAV file) pulls.
+// stereo stream that an output (SDL2 audio, the null sink, a WAV file) pulls. Each source
+// sounds through a line of the shared mixer (mixer/state.h): the line's volume applies to
+// it, the master volume to the whole mix, every output alike.
 //
 // Threading contract. The GUI thread creates a source, hands it over with AddSource and
 // from then on never touches it: it steers it only with Commands and learns its state
@@ -33,6 +35,8 @@
 #include <thread>
 #include <vector>
 
+#include "audio/volume.h"
+#include "mixer/state.h"
 #include "private.h"
 
 namespace platform::audio {
@@ -41,6 +45,8 @@ inline constexpr int kChannels = 2;
 inline constexpr int kPreferredRate = 44100;
 // Sources alive at once (each open device has one).
 inline constexpr int kMaxSources = 64;
+// The most frames the engine mixes in one go; longer renders are cut up.
+inline constexpr int kMixFrames = 4096;
 
 enum class TransportState { kStopped, kPlaying, kPaused };
 
@@ -106,8 +112,9 @@ class Engine {
   int SampleRate() const;
   int LatencyFrames() const;
 
-  // Hands a source over; 0 when every slot is taken.
-  int AddSource(std::unique_ptr<Source> source);
+  // Hands a source over, sounding through a source line of the mixer (kWave or kSynth);
+  // 0 when every slot is taken.
+  int AddSource(std::unique_ptr<Source> source, mixer::Line line);
   // Queues a command and returns its sequence number. `finished` runs, off the render path,
   // when this play reaches its end by itself; a later command for the source drops it.
   std::uint64_t Send(Command command, std::function<void()> finished = nullptr);
@@ -139,6 +146,7 @@ class Engine {
   void CloseOutput();
   void StartNotifier();
   void Limit(float* out, int frames);
+  void Mix(float* out, int frames, int latencyFrames, bool& ended);
   int SlotOf(int source) const;
 
   // A slot's report, written by the render under a sequence counter (odd while writing).
@@ -173,8 +181,9 @@ class Engine {
   };
   struct Letter {  // one entry of the mailbox; `command.source` is a slot here
     Command command;
-    Source* added = nullptr;  // a new source for the slot
-    int owner = 0;            // and its id, for its reports
+    Source* added = nullptr;                // a new source for the slot
+    int owner = 0;                          // and its id, for its reports
+    mixer::Line line = mixer::Line::kWave;  // and the line it sounds through
   };
   struct Ending {
     int slot;
@@ -191,8 +200,13 @@ class Engine {
   // Audio side only: the sources by slot, the letters being applied.
   std::array<Source*, kMaxSources> slots_{};
   std::array<int, kMaxSources> ownerIds_{};
+  std::array<mixer::Line, kMaxSources> lines_{};
   std::vector<Letter> applying_;
   float limiterGain_ = 1.0f;
+  // The source lines' volumes and the master's, and the second line's own mix.
+  Volume sourceVolumes_[2];
+  Volume masterVolume_;
+  std::vector<float> bus_ = std::vector<float>(static_cast<std::size_t>(kMixFrames) * kChannels);
 
   // Shared without locks.
   std::array<SharedReport, kMaxSources> reports_;

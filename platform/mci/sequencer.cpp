@@ -160,7 +160,7 @@ class SequencerDriver : public Driver {
       return MCIERR_SEQ_NOMIDIPRESENT;
     }
     std::int64_t lengthFrames = std::llround(song->lengthMicros * rate / 1e6);
-    int id = engine.AddSource(std::move(source));
+    int id = engine.AddSource(std::move(source), mixer::Line::kSynth);
     if (!id) {
       engine.Release();
       return MCIERR_OUT_OF_MEMORY;  // every slot of the engine is taken

@@ -114,7 +114,7 @@ class WaveAudioDriver : public Driver {
     if (!engine.Acquire(error)) return MCIERR_HARDWARE;
     int rate = engine.SampleRate();
     std::int64_t lengthFrames = audio::ConvertedFrames(*pcm, rate);
-    int id = engine.AddSource(audio::CreatePcmSource(pcm, rate));
+    int id = engine.AddSource(audio::CreatePcmSource(pcm, rate), mixer::Line::kWave);
     if (!id) {
       engine.Release();
       return MCIERR_OUT_OF_MEMORY;  // every slot of the engine is taken

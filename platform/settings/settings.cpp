@@ -15,7 +15,7 @@ constexpr Entry kSettings[] = {
     {Setting::kAudio, "TD_AUDIO"},     {Setting::kSoundFont, "TD_SOUNDFONT"},
     {Setting::kDrives, "TD_DRIVES"},   {Setting::kFontDir, "TD_FONT_DIR"},
     {Setting::kScript, "TD_SCRIPT"},   {Setting::kDesktop, "TD_DESKTOP"},
-    {Setting::kScale, "TD_SCALE"},
+    {Setting::kScale, "TD_SCALE"},     {Setting::kMixer, "TD_MIXER"},
 };
 
 bool Present(const char* variable) {
@@ -38,5 +38,10 @@ std::optional<std::string> Read(Setting setting) {
 }
 
 bool DisplayReachable() { return Present("DISPLAY") || Present("WAYLAND_DISPLAY"); }
+
+std::optional<std::string> RuntimeFolder() {
+  if (!Present("XDG_RUNTIME_DIR")) return std::nullopt;
+  return std::string(std::getenv("XDG_RUNTIME_DIR"));
+}
 
 }  // namespace platform::settings

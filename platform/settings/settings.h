@@ -22,6 +22,7 @@ enum class Setting {
   kScript,     // TD_SCRIPT: an automation script to play into the program (script/)
   kDesktop,    // TD_DESKTOP: "native" (a host window per top-level window) or "virtual"
   kScale,      // TD_SCALE: how many host pixels show one of ours, 1 to 4
+  kMixer,      // TD_MIXER: the file holding the volumes every process of the user shares
 };
 
 // The setting's text; nothing when the variable is missing or empty.
@@ -31,5 +32,8 @@ const char* VariableName(Setting setting);
 
 // Whether the host has a display the sdl backend may open (DISPLAY or WAYLAND_DISPLAY).
 bool DisplayReachable();
+
+// The user's runtime folder (XDG_RUNTIME_DIR); nothing when the variable is missing or empty.
+std::optional<std::string> RuntimeFolder();
 
 }  // namespace platform::settings

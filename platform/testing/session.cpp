@@ -7,6 +7,8 @@
 #include "backend/backend.h"
 #include "gdi/objects.h"
 #include "gdi/screen.h"
+#include "mixer/calls.h"
+#include "mixer/state.h"
 #include "platform/clock.h"
 #include "platform/testing.h"
 #include "user/hooks.h"
@@ -84,6 +86,11 @@ void Reset(bool quietly) {
   gdi::FreeWindowDcs();
   gdi::BeginSession();
   user::ScreenChanged();
+  // Full volume, and never the user's own mixer: without TD_MIXER the session's is private.
+  mixer::CloseAllHandles();
+  mixer::UsePrivateState(true);
+  mixer::Attach();
+  mixer::Reset();
 }
 
 int CountWindows(const user::Window* w) {

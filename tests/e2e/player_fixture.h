@@ -111,8 +111,9 @@ class PlayerTest : public ::testing::Test {
     }
     WriteText(Out() / "script.txt", text);
     std::string shell = "cd '" + folder.string() + "' && TD_SCRIPT='" + OutPath("script.txt") +
-                        "' TD_AUDIO=null TD_SOUNDFONT=" + kSmallSoundFont + " " + command + " > '" +
-                        OutPath("stdout.txt") + "' 2> '" + OutPath("stderr.txt") + "'";
+                        "' TD_AUDIO=null TD_SOUNDFONT=" + kSmallSoundFont + " TD_MIXER='" +
+                        OutPath("mixer") + "' " + command + " > '" + OutPath("stdout.txt") +
+                        "' 2> '" + OutPath("stderr.txt") + "'";
     int raw = std::system(shell.c_str());
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -146,6 +146,7 @@ class OnXvfb : public PlayerTest {
                                      ":removable:notready;C=" + Drive().string() + ":label=MUSIC",
                                  std::string("TD_SOUNDFONT=") + kSmallSoundFont,
                                  "SDL_AUDIODRIVER=dummy",
+                                 "TD_MIXER=" + OutPath("mixer"),
                                  "LSAN_OPTIONS=suppressions=" + OutPath("leaks.supp")};
     all.insert(all.end(), settings.begin(), settings.end());
     player_ = StartProcess({TD_PLAYER}, all, Songs().string(), -1, OutPath("player.txt"));

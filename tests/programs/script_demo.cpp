@@ -5,7 +5,8 @@
 // With a file name as its argument, F5 (or Option > Play) plays that file through MCI; F6
 // adds ten items to the list box, F7 a combo box, F8 a list of the class "TFileListBox",
 // which borrows the built-in list box's procedure and puts its own in front of it, as the
-// framework's controls do.
+// framework's controls do. F9 halves the Wave and MIDI synth volumes (waveOutSetVolume,
+// midiOutSetVolume), F11 mutes the master through the mixer, F12 brings back full volume.
 #include <cstdio>
 #include <string>
 
@@ -42,6 +43,22 @@ void Play() {
   MCI_PLAY_PARMS play{};
   play.dwCallback = reinterpret_cast<DWORD_PTR>(mainWindow);
   mciSendCommandA(device, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play));
+}
+
+void SetMasterMute(bool mute) {
+  MIXERCONTROLDETAILS_BOOLEAN value{mute ? 1 : 0};
+  MIXERCONTROLDETAILS details{};
+  details.cbStruct = sizeof details;
+  details.dwControlID = 1;  // the master's mute
+  details.cChannels = 1;
+  details.cbDetails = sizeof value;
+  details.paDetails = &value;
+  mixerSetControlDetails(nullptr, &details, MIXER_OBJECTF_MIXER);
+}
+
+void SetVolumes(DWORD volume) {
+  waveOutSetVolume(nullptr, volume);
+  midiOutSetVolume(nullptr, volume);
 }
 
 void Toggle(UINT id) {
@@ -99,6 +116,12 @@ LRESULT MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageA(combo, CB_SETCURSEL, 0, 0);
       }
       if (wParam == VK_F8 && !files) MakeFileList();
+      if (wParam == VK_F9) SetVolumes(0x80008000);
+      if (wParam == VK_F11) SetMasterMute(true);
+      if (wParam == VK_F12) {
+        SetVolumes(0xFFFFFFFF);
+        SetMasterMute(false);
+      }
       if (wParam == VK_F6)
         for (int i = 0; i < 10; ++i)
           SendMessageA(list, LB_ADDSTRING, 0,

@@ -14,3 +14,4 @@
 #include "platform/commctrl.h"
 #include "platform/system.h"
 #include "platform/mci.h"
+#include "platform/mixer.h"

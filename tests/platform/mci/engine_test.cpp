@@ -139,7 +139,7 @@ TEST_F(AudioEngine, SourcesAreDestroyedOnTheGuiThreadNeverByTheRender) {
   std::string error;
   ASSERT_TRUE(engine.Acquire(error)) << error;
   std::thread::id destroyedOn;
-  int id = engine.AddSource(std::make_unique<Probe>(&destroyedOn));
+  int id = engine.AddSource(std::make_unique<Probe>(&destroyedOn), platform::mixer::Line::kWave);
   ASSERT_NE(id, 0);
   platform::audio::Command remove;
   remove.kind = platform::audio::Command::Kind::kRemove;
