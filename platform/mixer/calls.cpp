@@ -270,15 +270,31 @@ DWORD* DetailWord(const MIXERCONTROLDETAILS& details, DWORD channel) {
                                   channel * details.cbDetails);
 }
 
-MMRESULT GetVolume(Line line, LPDWORD volume) {
+// The volume calls of the waveOut and midiOut devices.
+MMRESULT GetVolume(UINT_PTR device, Line line, LPDWORD volume) {
+  if (!OneDevice(device)) return MMSYSERR_INVALHANDLE;
   if (!volume) return MMSYSERR_INVALPARAM;
+  Enter();
   *volume = Read().volume[static_cast<int>(line)];
   return MMSYSERR_NOERROR;
 }
 
-MMRESULT SetLineVolume(Line line, DWORD volume) {
+MMRESULT SetLineVolume(UINT_PTR device, Line line, DWORD volume) {
+  if (!OneDevice(device)) return MMSYSERR_INVALHANDLE;
+  Enter();
   if (SetVolume(line, volume)) Publish();
   return MMSYSERR_NOERROR;
+}
+
+// A capabilities block with what every device of ours has in common.
+template <class Caps>
+Caps CommonCaps(const char* name) {
+  Caps caps{};
+  caps.wMid = MM_UNMAPPED;
+  caps.wPid = MM_PID_UNMAPPED;
+  caps.vDriverVersion = kDriverVersion;
+  CopyName(caps.szPname, sizeof caps.szPname, name);
+  return caps;
 }
 
 }  // namespace
@@ -308,11 +324,7 @@ UINT waveOutGetNumDevs() { return 1; }
 
 MMRESULT waveOutGetDevCapsA(UINT_PTR uDeviceID, LPWAVEOUTCAPSA pwoc, UINT cbwoc) {
   if (!OneDevice(uDeviceID)) return MMSYSERR_BADDEVICEID;
-  WAVEOUTCAPSA caps{};
-  caps.wMid = MM_UNMAPPED;
-  caps.wPid = MM_PID_UNMAPPED;
-  caps.vDriverVersion = kDriverVersion;
-  CopyName(caps.szPname, sizeof caps.szPname, kWaveName);
+  auto caps = CommonCaps<WAVEOUTCAPSA>(kWaveName);
   // Any of the classic formats converts to what the output plays.
   caps.dwFormats = 0x0FFF;
   caps.wChannels = 2;
@@ -321,26 +333,18 @@ MMRESULT waveOutGetDevCapsA(UINT_PTR uDeviceID, LPWAVEOUTCAPSA pwoc, UINT cbwoc)
 }
 
 MMRESULT waveOutGetVolume(HWAVEOUT hwo, LPDWORD pdwVolume) {
-  if (!OneDevice(reinterpret_cast<UINT_PTR>(hwo))) return MMSYSERR_INVALHANDLE;
-  Enter();
-  return GetVolume(Line::kWave, pdwVolume);
+  return GetVolume(reinterpret_cast<UINT_PTR>(hwo), Line::kWave, pdwVolume);
 }
 
 MMRESULT waveOutSetVolume(HWAVEOUT hwo, DWORD dwVolume) {
-  if (!OneDevice(reinterpret_cast<UINT_PTR>(hwo))) return MMSYSERR_INVALHANDLE;
-  Enter();
-  return SetLineVolume(Line::kWave, dwVolume);
+  return SetLineVolume(reinterpret_cast<UINT_PTR>(hwo), Line::kWave, dwVolume);
 }
 
 UINT midiOutGetNumDevs() { return 1; }
 
 MMRESULT midiOutGetDevCapsA(UINT_PTR uDeviceID, LPMIDIOUTCAPSA pmoc, UINT cbmoc) {
   if (!OneDevice(uDeviceID)) return MMSYSERR_BADDEVICEID;
-  MIDIOUTCAPSA caps{};
-  caps.wMid = MM_UNMAPPED;
-  caps.wPid = MM_PID_UNMAPPED;
-  caps.vDriverVersion = kDriverVersion;
-  CopyName(caps.szPname, sizeof caps.szPname, kSynthName);
+  auto caps = CommonCaps<MIDIOUTCAPSA>(kSynthName);
   caps.wTechnology = uDeviceID == 0 ? MOD_SWSYNTH : MOD_MAPPER;
   caps.wVoices = kSynthVoices;
   caps.wNotes = kSynthVoices;
@@ -350,15 +354,11 @@ MMRESULT midiOutGetDevCapsA(UINT_PTR uDeviceID, LPMIDIOUTCAPSA pmoc, UINT cbmoc)
 }
 
 MMRESULT midiOutGetVolume(HMIDIOUT hmo, LPDWORD pdwVolume) {
-  if (!OneDevice(reinterpret_cast<UINT_PTR>(hmo))) return MMSYSERR_INVALHANDLE;
-  Enter();
-  return GetVolume(Line::kSynth, pdwVolume);
+  return GetVolume(reinterpret_cast<UINT_PTR>(hmo), Line::kSynth, pdwVolume);
 }
 
 MMRESULT midiOutSetVolume(HMIDIOUT hmo, DWORD dwVolume) {
-  if (!OneDevice(reinterpret_cast<UINT_PTR>(hmo))) return MMSYSERR_INVALHANDLE;
-  Enter();
-  return SetLineVolume(Line::kSynth, dwVolume);
+  return SetLineVolume(reinterpret_cast<UINT_PTR>(hmo), Line::kSynth, dwVolume);
 }
 
 UINT mixerGetNumDevs() { return 1; }
@@ -366,11 +366,7 @@ UINT mixerGetNumDevs() { return 1; }
 MMRESULT mixerGetDevCapsA(UINT_PTR uMxId, LPMIXERCAPSA pmxcaps, UINT cbmxcaps) {
   if (uMxId != 0 && !LiveHandle(uMxId))
     return uMxId > 0xFFFF ? MMSYSERR_INVALHANDLE : MMSYSERR_BADDEVICEID;
-  MIXERCAPSA caps{};
-  caps.wMid = MM_UNMAPPED;
-  caps.wPid = MM_PID_UNMAPPED;
-  caps.vDriverVersion = kDriverVersion;
-  CopyName(caps.szPname, sizeof caps.szPname, kMixerName);
+  auto caps = CommonCaps<MIXERCAPSA>(kMixerName);
   caps.fdwSupport = 0;
   caps.cDestinations = 1;
   return GiveCaps(caps, pmxcaps, cbmxcaps);
