@@ -252,7 +252,6 @@ void TRadioButton::Describe(Describer& d) {
   d.Property("Alignment", &TRadioButton::Alignment, &TRadioButton::SetAlignment)
       .Default(taRightJustify);
   d.Property("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked).Default(false);
-  d.Property("OnDblClick", &TRadioButton::OnDblClick);
   d.Message(FM_DIALOG_CHAR, &TRadioButton::FMDialogChar);
 }
 

@@ -3,10 +3,10 @@
 # (cmake/Install.cmake) both make it here, so this is the one list of what it holds:
 #   tools/program/assemble.sh [--installed] BUILD_TREE FOLDER
 # The folder gets the executable, the command interpreter (found beside the program), the
-# two companion programs, our demo songs and bell, and, for ./run, links to the songs of
-# openttd-openmsx when that package is installed (--installed leaves them out: an installed
-# folder holds our own files only). Run again, it brings the folder up to date and keeps
-# whatever else the user put there.
+# two companion programs (Faders, the volume control, always our own), our demo songs and
+# bell, and, for ./run, links to the songs of openttd-openmsx when that package is installed
+# (--installed leaves them out: an installed folder holds our own files only). Run again,
+# it brings the folder up to date and keeps whatever else the user put there.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
@@ -33,7 +33,7 @@ companion() {
 
 place Tunedeck Tunedeck
 place bin/cmd cmd
-companion Faders faders
+place Faders Faders
 companion Scorepad scorepad
 "$build/bin/demosongs" "$folder"
 if ! $installed; then
