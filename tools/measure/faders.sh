@@ -9,24 +9,11 @@
 #    the X screen, started in turn, 5 times each; medians of wall and CPU time.
 # Faders runs over a mixer state file of its own (TD_MIXER), the player in its demo songs.
 set -euo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="$(cd "${1:-$root/build/release}" && pwd)"
+source "$(dirname "$0")/common.sh"
 player="$build/Tunedeck"
 faders="$build/Faders"
-scratch="$(mktemp -d)"
-xvfb=""
-child=""
-cleanup() {
-  [ -z "$child" ] || kill "$child" 2>/dev/null || true
-  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-"$build/bin/demosongs" "$scratch/songs"
-export TD_DRIVES="C=$scratch" TD_AUDIO=null TD_MIXER="$scratch/mixer"
-unset COMSPEC
+export TD_MIXER="$scratch/mixer"
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 # report TITLE WALLS CPUS: the medians of the two programs' runs (names of associative
 # arrays keyed by program) and their ratio.
@@ -49,36 +36,29 @@ declare -A walls cpus
 for _ in $(seq 15); do
   for name in player faders; do
     program="${!name}"
-    out="$(cd "$scratch/songs" && TD_SCRIPT="$scratch/$name.txt" /usr/bin/time -f '%e %U %S' \
-      "$program" 2>&1 >/dev/null | tail -1)"
+    # bash's own timing: milliseconds of wall, user and system time.
+    out="$( { TIMEFORMAT='%R %U %S'
+      time (cd "$scratch/songs" && TD_SCRIPT="$scratch/$name.txt" "$program" >/dev/null 2>&1); } 2>&1 |
+      tail -1)"
     walls[$name]+="$(awk '{ printf "%d", $1 * 1000 }' <<<"$out") "
     cpus[$name]+="$(awk '{ printf "%d", ($2 + $3) * 1000 }' <<<"$out") "
   done
 done
 report "headless, script: start, first paint and close, median of 15 in turn:" walls cpus
 
-if ! command -v Xvfb >/dev/null || ! command -v xwininfo >/dev/null; then
-  echo "sdl: skipped (needs Xvfb and xwininfo)"
-  exit 0
-fi
-mkfifo "$scratch/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xvfb=$!
-read -r -t 10 number <"$scratch/display" || { echo "sdl: skipped (Xvfb did not start)"; exit 0; }
-export DISPLAY=":$number"
+start_xvfb || { echo "sdl: skipped (needs Xvfb and xwininfo, and an X server that starts)"; exit 0; }
 now_ms() { date +%s%3N; }
 ticks="$(getconf CLK_TCK)"
 declare -A xwalls xcpus
 for _ in 1 2 3 4 5; do
   for name in player faders; do
     program="${!name}"
-    title=Tunedeck
-    [ "$name" = faders ] && title=Faders
+    title=Tunedeck  # the sdl backend's one window, whatever program runs in it
     start="$(now_ms)"
     (cd "$scratch/songs" && exec env TD_BACKEND=sdl "$program") &
     child=$!
     until xwininfo -name "$title" 2>/dev/null | grep -q IsViewable; do
-      if [ $(($(now_ms) - start)) -gt 20000 ]; then echo "sdl: no $title window after 20 s"; exit 1; fi
+      if [ $(($(now_ms) - start)) -gt 20000 ]; then echo "sdl: no $title window of $name after 20 s (runs so far: ${xwalls[*]})"; exit 1; fi
       sleep 0.005
     done
     xwalls[$name]+="$(($(now_ms) - start)) "
@@ -86,6 +66,8 @@ for _ in 1 2 3 4 5; do
     kill "$child"
     wait "$child" 2>/dev/null || true
     child=""
+    # A window started while the last one is still going away sometimes never shows.
+    sleep 0.5
   done
 done
 report "sdl in Xvfb: window on the screen, median of 5 in turn:" xwalls xcpus

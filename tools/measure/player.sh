@@ -10,23 +10,8 @@
 #    and the CPU the idle player uses over 10 s with nothing playing.
 # The songs are the demo songs in a scratch folder. bench/player.cpp measures playing.
 set -euo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-build="$(cd "${1:-$root/build/release}" && pwd)"
+source "$(dirname "$0")/common.sh"
 player="$build/Tunedeck"
-scratch="$(mktemp -d)"
-xvfb=""
-child=""
-cleanup() {
-  [ -z "$child" ] || kill "$child" 2>/dev/null || true
-  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-"$build/bin/demosongs" "$scratch/songs"
-export TD_DRIVES="C=$scratch" TD_AUDIO=null
-unset COMSPEC
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 printf 'dump %s/start.json\nclose @TForm1\n' "$scratch" > "$scratch/start.txt"
 walls=()
@@ -38,15 +23,7 @@ for _ in 1 2 3 4 5 6 7 8 9 10; do
 done
 echo "headless, script: start, first paint and close: median $(printf '%s\n' "${walls[@]}" | median) ms wall, peak resident median $(printf '%s\n' "${peaks[@]}" | median) MiB (runs: ${walls[*]} ms)"
 
-if ! command -v Xvfb >/dev/null || ! command -v xwininfo >/dev/null; then
-  echo "sdl: skipped (needs Xvfb and xwininfo)"
-  exit 0
-fi
-mkfifo "$scratch/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
-xvfb=$!
-read -r -t 10 number <"$scratch/display" || { echo "sdl: skipped (Xvfb did not start)"; exit 0; }
-export DISPLAY=":$number"
+start_xvfb || { echo "sdl: skipped (needs Xvfb and xwininfo, and an X server that starts)"; exit 0; }
 rss() { awk '/^VmRSS:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 now_ms() { date +%s%3N; }
