@@ -5,8 +5,9 @@
 #    line runs when the program first waits for input, after its window is built, shown and
 #    painted; the run then closes the window): the two programs are started in turn, 15
 #    times each, so that both see the same load; medians of wall and CPU time.
-# 2. On the sdl backend in Xvfb (needs Xvfb and xwininfo): the time until each window is on
-#    the X screen, started in turn, 5 times each; medians of wall and CPU time.
+# 2. On the sdl backend in Xvfb (needs Xvfb and xwininfo), native desktop: the time until
+#    each main window is on the X screen, started in turn, 9 times each; medians of wall
+#    and CPU time.
 # Faders runs over a mixer state file of its own (TD_MIXER), the player in its demo songs.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -50,19 +51,27 @@ start_xvfb || { echo "sdl: skipped (needs Xvfb and xwininfo, and an X server tha
 now_ms() { date +%s%3N; }
 ticks="$(getconf CLK_TCK)"
 declare -A xwalls xcpus
-for _ in 1 2 3 4 5; do
+for _ in $(seq 9); do
   for name in player faders; do
     program="${!name}"
-    title=Tunedeck  # the sdl backend's one window, whatever program runs in it
+    # On the native desktop (the default) the main window is a host window of its caption.
+    title=Tunedeck
+    [ "$name" = faders ] && title=Faders
     start="$(now_ms)"
     (cd "$scratch/songs" && exec env TD_BACKEND=sdl "$program") &
     child=$!
+    shown=true
     until xwininfo -name "$title" 2>/dev/null | grep -q IsViewable; do
-      if [ $(($(now_ms) - start)) -gt 20000 ]; then echo "sdl: no $title window of $name after 20 s (runs so far: ${xwalls[*]})"; exit 1; fi
+      if [ $(($(now_ms) - start)) -gt 10000 ]; then shown=false; break; fi
       sleep 0.005
     done
-    xwalls[$name]+="$(($(now_ms) - start)) "
-    xcpus[$name]+="$(awk -v t="$ticks" '{ printf "%d", ($14 + $15) * 1000 / t }' "/proc/$child/stat") "
+    if $shown; then
+      xwalls[$name]+="$(($(now_ms) - start)) "
+      xcpus[$name]+="$(awk -v t="$ticks" '{ printf "%d", ($14 + $15) * 1000 / t }' "/proc/$child/stat") "
+    else
+      # Seen now and then on a loaded machine, for either program: said, not counted.
+      echo "sdl: $name's window did not show within 10 s; run left out"
+    fi
     kill "$child"
     wait "$child" 2>/dev/null || true
     child=""
@@ -70,4 +79,4 @@ for _ in 1 2 3 4 5; do
     sleep 0.5
   done
 done
-report "sdl in Xvfb: window on the screen, median of 5 in turn:" xwalls xcpus
+report "sdl in Xvfb: window on the screen, median of 9 in turn:" xwalls xcpus
