@@ -34,8 +34,8 @@ void TForm::Describe(Describer& d) {
   d.Property("Scaled", &TForm::Scaled, &TForm::SetScaled).Default(true);
   d.Property("ShowHint", &TForm::ShowHint, &TForm::SetShowHint);
   d.Property("HelpContext", &TForm::HelpContext, &TForm::SetHelpContext).Default(0);
-  d.Property("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth).Stored(false);
-  d.Property("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight).Stored(false);
+  d.Property("ClientWidth", &TForm::ClientWidth, &TForm::SetFormClientWidth).Stored(false);
+  d.Property("ClientHeight", &TForm::ClientHeight, &TForm::SetFormClientHeight).Stored(false);
   d.Property("OnClose", &TForm::OnClose);
   d.Property("OnCloseQuery", &TForm::OnCloseQuery);
   d.Property("OnShow", &TForm::OnShow);
@@ -157,9 +157,50 @@ void TForm::SetPixelsPerInch(int value) {
     pixelsPerInch_ = value;
 }
 
+// A client size read from a description waits for the end of the reading: scaled with the
+// rest, then applied without making the window.
+void TForm::SetFormClientWidth(int value) {
+  if ((StateFlags() & stReadingState) != 0)
+    storedClientWidth_ = value;
+  else
+    SetClientWidth(value);
+}
+
+void TForm::SetFormClientHeight(int value) {
+  if ((StateFlags() & stReadingState) != 0)
+    storedClientHeight_ = value;
+  else
+    SetClientHeight(value);
+}
+
+void TForm::ApplyStoredClientSize() {
+  if (storedClientWidth_ <= 0 && storedClientHeight_ <= 0) return;
+  if (HasWindow()) {
+    if (storedClientWidth_ > 0) SetClientWidth(storedClientWidth_);
+    if (storedClientHeight_ > 0) SetClientHeight(storedClientHeight_);
+    return;
+  }
+  // The frame the window will have, from the parameters it will be made with.
+  TWindowParams params;
+  FillWindowParams(params);
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, params.Style, menu_ != nullptr ? TRUE : FALSE, params.ExStyle);
+  const int width =
+      storedClientWidth_ > 0
+          ? ClampCoordinate(std::int64_t{storedClientWidth_} + frame.right - frame.left)
+          : Width();
+  const int height =
+      storedClientHeight_ > 0
+          ? ClampCoordinate(std::int64_t{storedClientHeight_} + frame.bottom - frame.top)
+          : Height();
+  ChangeBounds(Left(), Top(), width, height);
+}
+
 void TForm::ReadContents(TFiler& reader) {
   DisableAlign();
   storedPixelsPerInch_ = 0;
+  storedClientWidth_ = 0;
+  storedClientHeight_ = 0;
   textHeight_ = 0;
   try {
     TScrollingWinControl::ReadContents(reader);
@@ -182,9 +223,24 @@ void TForm::ReadContents(TFiler& reader) {
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     if (size.cy != textHeight_ && size.cy > 0) {
+      const auto scale = [&](int value) {
+        return ClampCoordinate(
+            (std::int64_t{value} * size.cy + (value >= 0 ? 1 : -1) * textHeight_ / 2) /
+            textHeight_);
+      };
+      HorzScrollBar()->ScaleBy(scale);
+      VertScrollBar()->ScaleBy(scale);
       for (int i = 0; i < ControlCount(); ++i) Controls(i)->Rescale(size.cy, textHeight_);
+      storedClientWidth_ = scale(storedClientWidth_);
+      storedClientHeight_ = scale(storedClientHeight_);
     }
     textHeight_ = size.cy;
+  }
+  try {
+    ApplyStoredClientSize();
+  } catch (...) {
+    EnableAlign();
+    throw;
   }
   EnableAlign();
 }

@@ -30,6 +30,13 @@ class TControlScrollBar : public TPersistent {
   void SetRange(int value);
   int Margin() const { return margin_; }
   void SetMargin(int value) { margin_ = std::clamp(value, 0, kMaxCoordinate); }
+  // Scales the range and the position with the form's other geometry (a description read
+  // on a screen whose text measures differently).
+  template <class F>
+  void ScaleBy(F scale) {
+    range_ = std::clamp(scale(range_), 0, kMaxCoordinate);
+    position_ = std::clamp(scale(position_), 0, range_);
+  }
   bool Visible() const { return visible_; }
   void SetVisible(bool value);
   bool IsScrollBarVisible() const;
@@ -216,6 +223,9 @@ class TForm : public TScrollingWinControl {
   void SetWindowIcon();
   void ReadScaling(TFiler& reader);
   void ReadTextHeight(TFiler& reader);
+  void SetFormClientWidth(int value);
+  void SetFormClientHeight(int value);
+  void ApplyStoredClientSize();
   void DeclareStoredData(TFiler& filer) override;
   bool IsFormColorStored() const;
 

@@ -115,3 +115,26 @@ TEST_F(FormDescriptions, ChildrenScaleByTheTextHeightMeasuredHere) {
   EXPECT_EQ(described.Box1->Height(), scaled(26 + 13) - scaled(26));
   EXPECT_EQ(described.TextHeight(), measured);
 }
+
+TEST_F(FormDescriptions, StoredClientSizeAndScrollBarsScaleWithTheRestAndWaitForTheWindow) {
+  TDescribedForm described(nullptr);
+  described.SetAutoScroll(false);
+  described.VertScrollBar()->SetRange(100);  // as an ancestor's description left it
+  Read(&described,
+       "TDescribedForm DescribedForm {\n"
+       "  Font.Height = -14\n"
+       "  PixelsPerInch = 96\n"
+       "  TextHeight = 13\n"
+       "  ClientWidth = 260\n"
+       "  ClientHeight = 130\n"
+       "}\n");
+  EXPECT_FALSE(described.HasWindow()) << "reading made no window";
+  int measured = MeasuredTextHeight(described.Font());
+  ASSERT_NE(measured, 13);
+  auto scaled = [&](int v) { return (v * measured + 6) / 13; };
+  EXPECT_EQ(described.VertScrollBar()->Range(), scaled(100));
+  described.Show();
+  pt::PumpUntilIdle();
+  EXPECT_EQ(described.ClientWidth(), scaled(260));
+  EXPECT_EQ(described.ClientHeight(), scaled(130));
+}
