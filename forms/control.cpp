@@ -199,6 +199,12 @@ void TControl::ComponentNotice(TComponent* component, TOperation operation) {
   if (operation == Removed && component == popupMenu_) popupMenu_ = nullptr;
 }
 
+void TControl::DeclareStoredData(TFiler& filer) {
+  TComponent::DeclareStoredData(filer);
+  filer.DeclareEntry(
+      "IsControl", [this](TFiler& reader) { isControl_ = reader.ReadBool(); }, nullptr, isControl_);
+}
+
 // Geometry.
 
 void TControl::SetLeft(int value) {

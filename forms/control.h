@@ -138,6 +138,8 @@ class TControl : public TComponent {
   bool IsStoredInParent() override;
   void AttachToParent(TComponent* parent) override;
   void ReadContents(TFiler& reader) override;
+  // "IsControl", stored as an extra entry when true.
+  void DeclareStoredData(TFiler& filer) override;
   void SetName(const std::string& newName) override;
   void ComponentNotice(TComponent* component, TOperation operation) override;
 

@@ -317,6 +317,7 @@ class TScreen : public TComponent {
   void RemoveForm(TForm* form);
   void SetActive(TForm* form, TWinControl* control);
   void LoadCursors();
+  void LoadKeyboardLayouts();
 
   std::vector<TForm*> forms_;
   std::vector<TComponent*> dataModules_;

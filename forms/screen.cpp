@@ -1,6 +1,8 @@
 // TScreen: the forms, the active form and control, the cursors, the fonts and the
 // screen's density; the global component lookup the form reader uses.
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include "classes/lists.h"
 #include "classes/reader.h"
@@ -55,6 +57,7 @@ TD_IMPLEMENT_CLASS_WITHOUT_TABLES(TScreen)
 TScreen::TScreen(TComponent* owner) : TComponent(owner) {
   defaultCursor_ = LoadCursorA(nullptr, IDC_ARROW);
   LoadCursors();
+  LoadKeyboardLayouts();
   HDC dc = GetDC(nullptr);
   pixelsPerInch_ = GetDeviceCaps(dc, LOGPIXELSY);
   ReleaseDC(nullptr, dc);
@@ -74,6 +77,46 @@ void TScreen::LoadCursors() {
                                           : LoadCursorA(nullptr, MAKEINTRESOURCEA(id));
     cursors_.insert(cursors_.begin(), {-20 + i, cursor});
   }
+}
+
+namespace {
+
+// The name the registry gives a keyboard layout by its eight hex digits; empty when it has
+// none.
+std::string LayoutName(const char* id) {
+  char key[80];
+  std::snprintf(key, sizeof key, "System\\CurrentControlSet\\Control\\Keyboard Layouts\\%.8s", id);
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return {};
+  char name[256] = {};
+  DWORD size = sizeof name;
+  const bool read = RegQueryValueExA(handle, "layout text", nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(name), &size) == ERROR_SUCCESS;
+  RegCloseKey(handle);
+  return read ? std::string(name, strnlen(name, sizeof name)) : std::string();
+}
+
+}  // namespace
+
+// The input methods among the installed layouts, sorted by name, and the name of the
+// current layout.
+void TScreen::LoadKeyboardLayouts() {
+  HKL layouts[64] = {};
+  const int count = GetKeyboardLayoutList(64, layouts);
+  imeNames_.clear();
+  for (int i = 0; i < count && i < 64; ++i) {
+    if (!ImmIsIME(layouts[i])) continue;
+    char id[16];
+    std::snprintf(id, sizeof id, "%.8x",
+                  static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(layouts[i])));
+    imeNames_.push_back(LayoutName(id));
+  }
+  std::sort(imeNames_.begin(), imeNames_.end(), [](const std::string& a, const std::string& b) {
+    return CompareLocaleNoCase(a, b) < 0;
+  });
+  // The active layout by the name the platform gives it ("00000409").
+  char active[KL_NAMELENGTH] = {};
+  defaultIme_ = GetKeyboardLayoutNameA(active) ? LayoutName(active) : std::string();
 }
 
 HCURSOR TScreen::Cursors(int id) const {

@@ -138,3 +138,17 @@ TEST_F(FormDescriptions, StoredClientSizeAndScrollBarsScaleWithTheRestAndWaitFor
   EXPECT_EQ(described.ClientWidth(), scaled(260));
   EXPECT_EQ(described.ClientHeight(), scaled(130));
 }
+
+TEST_F(FormDescriptions, IsControlIsReadFromTheDescription) {
+  TDescribedForm described(nullptr);
+  Read(&described,
+       "TDescribedForm DescribedForm {\n"
+       "  TextHeight = 13\n"
+       "  IsControl = true\n"
+       "  TTestBox Box1 {\n    IsControl = true\n  }\n"
+       "  TTestEdit Edit1 {\n    IsControl = false\n  }\n"
+       "}\n");
+  EXPECT_TRUE(described.IsControl());
+  EXPECT_TRUE(described.Box1->IsControl());
+  EXPECT_FALSE(static_cast<TControl*>(described.FindOwned("Edit1"))->IsControl());
+}

@@ -5,6 +5,7 @@
 #include "classes/lists.h"
 #include "forms/bridges.h"
 #include "forms_fixture.h"
+#include "runtime/text.h"
 #include "tests/support/messages.h"
 
 namespace {
@@ -200,4 +201,15 @@ TEST_F(Forms, ScreenKnowsCursorsAndFormsInActivationOrder) {
   EXPECT_EQ(Screen->ActiveForm(), other.get());
   EXPECT_EQ(Screen->Forms(0), other.get()) << "the active form moves to the front";
   EXPECT_EQ(Screen->Fonts()->IndexOf("Liberation Sans") >= 0 || Screen->Fonts()->Count() > 0, true);
+}
+
+TEST_F(Forms, TheScreenKnowsItsFontsSortedOnceEachAndItsKeyboardLayout) {
+  TStringList* fonts = Screen->Fonts();
+  ASSERT_GT(fonts->Count(), 1);
+  for (int i = 1; i < fonts->Count(); ++i)
+    EXPECT_LT(CompareLocaleNoCase(fonts->Get(i - 1), fonts->Get(i)), 0)
+        << fonts->Get(i - 1) << " / " << fonts->Get(i);
+  // The platform has one layout, US English, and no input method.
+  EXPECT_EQ(Screen->DefaultIme(), "US");
+  EXPECT_TRUE(Screen->ImeNames().empty());
 }
